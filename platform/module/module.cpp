@@ -1,0 +1,30 @@
+#include "platform/module/module.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+
+namespace module {
+
+std::string ProgramFilePath() {
+  std::array<char, 4096> buffer{};
+  ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+  if (n <= 0) return {};
+  return std::string(buffer.data(), static_cast<size_t>(n));
+}
+
+std::string ProgramFolder() {
+  std::string path = ProgramFilePath();
+  auto slash = path.rfind('/');
+  if (slash == std::string::npos) return {};
+  return path.substr(0, slash + 1);
+}
+
+std::string AssetPath(const std::string& name) {
+  std::string joined = ProgramFolder() + name;
+  std::replace(joined.begin(), joined.end(), '\\', '/');
+  return joined;
+}
+
+}  // namespace module

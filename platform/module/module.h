@@ -1,0 +1,16 @@
+// The running program's own file and folder.
+#pragma once
+
+#include <string>
+
+namespace module {
+
+// The program's file name (from /proc/self/exe); empty when it cannot be read.
+std::string ProgramFilePath();
+// The folder part of it, ending in '/'; empty when the file name cannot be read.
+std::string ProgramFolder();
+// Joins the folder and a name as the game forms asset paths: folder + name, with every
+// backslash of the name read as a separator (the doubled separator is harmless).
+std::string AssetPath(const std::string& name);
+
+}  // namespace module

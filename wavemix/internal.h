@@ -1,0 +1,78 @@
+// The mixer's unit-wide state and internal routines, shared by its source files and tests.
+// Not part of the public interface.
+#pragma once
+
+#include <cstdint>
+
+#include "wavemix/wavemix.h"
+
+namespace wavemix {
+
+// ---- Unit-wide state (UI thread only) ---------------------------------------------------
+extern MixSession* CurrentSession;
+extern MixSession* DeviceOwner;
+extern PlayNode PlayNodePool[PlayNodePoolSize];
+extern PlayNode* FreePlayNodes;
+extern WaveBlock* WaveBlockTable[MaxWaveBlocks];
+extern WaveBlock* PlayingHead;
+extern WaveBlock* PlayingTail;
+
+// Fixed texts.
+inline constexpr const char* SettingsFileName = "WAVEMIX.INI";
+inline constexpr const char* DefaultSectionName = "default";
+inline constexpr const char* CallbackClassName = "WavMix32";
+inline constexpr const char* OutOfMemoryMessage =
+    "Unable to allocate memory for waveform data.  Try making more memory available by "
+    "closing other applications.";
+
+// ---- Records and pool -------------------------------------------------------------------
+void ResetPlayNodePool();
+PlayNode* TakePlayNode();
+void ReturnPlayNode(PlayNode* node);
+
+// ---- Session and clock ------------------------------------------------------------------
+MixSession* ValidateSession(HMIXSESSION handle);  // "Invalid Session handle"
+bool IsLiveWave(const MixWave* wave);              // registered by WaveMixOpenWave
+void RegisterWave(MixWave* wave);
+void UnregisterWave(MixWave* wave);
+void MixerStartup();
+std::int32_t ChooseBlockLength(std::int32_t fallback);
+std::int32_t AddOffset(std::uint32_t deviceCount, std::int32_t offset);
+std::int32_t SubtractOffset(std::uint32_t deviceCount, std::int32_t offset);
+std::int32_t CurrentPosition(wo::HWAVEOUT device, std::uint8_t mode);
+void SetPosition(std::int32_t position);
+void ResetOutput(wo::HWAVEOUT device);
+
+// ---- Wave loading -----------------------------------------------------------------------
+// Returns the same block or a new one (the given one released); size updated. Blocks come
+// from std::malloc and are released with std::free.
+std::uint8_t* ConvertWaveFormat(const wo::PCMWAVEFORMAT& destination,
+                                const wo::PCMWAVEFORMAT& source, std::uint8_t* block,
+                                std::uint32_t& size);
+
+// ---- Mixing and block output ------------------------------------------------------------
+void MixSamples(std::uint8_t* destination, const std::uint8_t* const* sources,
+                std::uint16_t count, int sourceCount);
+bool MixBlock(WaveBlock* block, bool write);
+WaveBlock* TakeFreeBlock();
+void MarkBlockFree(WaveBlock* block);
+void AppendPlayingBlock(WaveBlock* block);
+WaveBlock* UnlinkPlayingBlock(WaveBlock* block);
+void ReleasePlayingBlocks();
+void PumpBlocks();
+void RetireEndedPlays();
+void RemixFromPosition(std::int32_t position, PlayNode* node);
+
+// ---- Activation -------------------------------------------------------------------------
+msg::LRESULT MixWindowProc(msg::HWND window, msg::UINT message, msg::WPARAM wParam,
+                           msg::LPARAM lParam);
+void DeferToMixPosition(std::int32_t position, PlayNode* node);
+void OpenOutputDevice();
+void CloseOutputDevice(MixSession* session);
+void PrepareWaveBlocks(wo::HWAVEOUT device);
+void FreeWaveBlocks(wo::HWAVEOUT device);
+
+// ---- Channels and play ------------------------------------------------------------------
+void ResetClockIfIdle();
+
+}  // namespace wavemix
