@@ -1,0 +1,38 @@
+// TWaveMix: the component through which a program uses the mixer. It owns one session for
+// its whole life; Activated takes or gives up the wave-output device and Channels is the
+// bit mask of open channels (bit i = channel i). Failures reach the caller as EWaveMixError.
+#pragma once
+
+#include <cstdint>
+
+#include "wavemix/wavemix.h"
+
+class TWaveMix {
+ public:
+  // Creates the session with the settings of WAVEMIX.INI; inactive, no channel open.
+  TWaveMix();
+  // Closes the channels, gives up the device and ends the session.
+  ~TWaveMix();
+  TWaveMix(const TWaveMix&) = delete;
+  TWaveMix& operator=(const TWaveMix&) = delete;
+
+  bool Activated() const { return FActivated; }
+  void SetActivated(bool value);
+  std::uint8_t Channels() const { return FChannels; }
+  void SetChannels(std::uint8_t value);
+
+  // The path is used exactly as given.
+  MixWave* OpenWave(const char* fileName);
+  void FreeWave(MixWave* wave);
+  // notifyWindow: 0 for none. With MixPlayLeastRecent the chosen channel is not reported.
+  void Play(std::int32_t channel, MixWave* wave, msg::HWND notifyWindow, std::uint32_t flags,
+            std::uint16_t loops);
+
+  HMIXSESSION Session() const { return FSession; }
+
+ private:
+  MixPlayParams FPlayParams{};
+  HMIXSESSION FSession = nullptr;
+  bool FActivated = false;
+  std::uint8_t FChannels = 0;
+};
