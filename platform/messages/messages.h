@@ -22,6 +22,8 @@ using WndProc = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 constexpr std::uint32_t ERROR_CLASS_ALREADY_EXISTS = 1410;
 constexpr std::uint32_t ERROR_INVALID_PARAMETER = 87;
 constexpr std::uint32_t ERROR_CANNOT_FIND_WND_CLASS = 1407;
+constexpr std::uint32_t ERROR_INVALID_WINDOW_HANDLE = 1400;
+constexpr std::uint32_t ERROR_NOT_ENOUGH_QUOTA = 1816;  // the posted-message queue is full
 constexpr std::uint32_t WS_DISABLED = 0x08000000;
 
 // Registers a window class. False on failure, with the reason in GetLastError();
