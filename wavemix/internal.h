@@ -10,6 +10,10 @@ namespace wavemix {
 
 // ---- Unit-wide state (UI thread only) ---------------------------------------------------
 extern MixSession* CurrentSession;
+// The one session that exists, from its creation to WaveMixEndSession. Handles are compared
+// with it before anything is read through them; CurrentSession may be cleared by the block
+// pump while the session still lives, so it cannot serve for that.
+extern MixSession* LiveSession;
 extern MixSession* DeviceOwner;
 extern PlayNode PlayNodePool[PlayNodePoolSize];
 extern PlayNode* FreePlayNodes;
@@ -74,5 +78,14 @@ void FreeWaveBlocks(wo::HWAVEOUT device);
 
 // ---- Channels and play ------------------------------------------------------------------
 void ResetClockIfIdle();
+// PendingPlays, first in first out.
+void AppendPending(MixSession& session, PlayNode* node);
+PlayNode* TakePending(MixSession& session);  // null when empty
+// Returns every node queued on the open channel to the pool; the channel becomes idle.
+void DropChannelQueue(MixSession& session, int channel);
+
+// ---- Shared helpers ---------------------------------------------------------------------
+// Raises EWaveMixError with the text.
+[[noreturn]] void Fail(const std::string& message);
 
 }  // namespace wavemix
