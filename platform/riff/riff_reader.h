@@ -2,6 +2,11 @@
 // name or a memory image, descend into the RIFF form or a chunk, read, ascend, close.
 // It reads untrusted data: every size and offset is checked against the file's end and
 // the enclosing chunk, and a failure leaves an error code, never an out-of-range access.
+//
+// Chunk sizes are reported as declared, so a chunk that claims more than the file holds
+// reads short (the caller sees the truncation) instead of being silently shortened. Every
+// access is clamped to the file's end; a search never looks past its parent's declared end
+// nor past the file's end; offsets are computed in 64 bits, so no size wraps around.
 #pragma once
 
 #include <cstdint>
@@ -76,5 +81,8 @@ MMRESULT mmioDescend(HMMIO file, MMCKINFO* ck, const MMCKINFO* parent, std::uint
 MMRESULT mmioAscend(HMMIO file, MMCKINFO* ck, std::uint32_t flags);
 // Bytes read (0 at the end), or -1 on error.
 std::int32_t mmioRead(HMMIO file, char* buffer, std::int32_t count);
+// Moves to offset from origin (SEEK_SET, SEEK_CUR or SEEK_END) and returns the new
+// position, or -1 (position unchanged) when the target lies before the start or past the end.
+std::int32_t mmioSeek(HMMIO file, std::int32_t offset, int origin);
 
 }  // namespace mmio
