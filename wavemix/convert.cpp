@@ -1,0 +1,173 @@
+// Conversion of loaded samples to the session's output format, in three steps: bit depth,
+// channels, sample rate. Each step makes one pass and one allocation and releases its input.
+//
+// Ownership: the block passed in belongs to ConvertWaveFormat from the call on. It returns
+// the block holding the result (the same one when nothing changes); on failure, by a null
+// result or an exception, every block it held has been released already, so the caller
+// releases nothing twice.
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include "wavemix/internal.h"
+
+namespace wavemix {
+namespace {
+
+// Owns the block in hand between the steps, so an exception releases it exactly once.
+class SampleBlock {
+ public:
+  SampleBlock(std::uint8_t* data, std::uint32_t size) : data_(data), size_(size) {}
+  SampleBlock(const SampleBlock&) = delete;
+  SampleBlock& operator=(const SampleBlock&) = delete;
+  ~SampleBlock() { std::free(data_); }
+
+  const std::uint8_t* data() const { return data_; }
+  std::uint32_t size() const { return size_; }
+
+  // A new block for a step's result; an empty result has no whole sample and, like a
+  // result that the 32-bit signed length cannot hold, counts as an allocation failure.
+  static std::uint8_t* Allocate(std::uint64_t size) {
+    if (size == 0 || size > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
+      throw EWaveMixError(OutOfMemoryMessage);
+    }
+    auto* block = static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(size)));
+    if (block == nullptr) throw EWaveMixError(OutOfMemoryMessage);
+    return block;
+  }
+  void Replace(std::uint8_t* data, std::uint64_t size) {
+    std::free(data_);
+    data_ = data;
+    size_ = static_cast<std::uint32_t>(size);
+  }
+  std::uint8_t* Release() {
+    std::uint8_t* d = data_;
+    data_ = nullptr;
+    return d;
+  }
+
+ private:
+  std::uint8_t* data_;
+  std::uint32_t size_;
+};
+
+std::int16_t Sample16(const std::uint8_t* p) {
+  return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
+}
+
+void ConvertBitDepth(SampleBlock& block, std::uint16_t fromBits, std::uint16_t toBits) {
+  if ((fromBits != 8 && fromBits != 16) || (toBits != 8 && toBits != 16)) {
+    throw EWaveMixError("File format not supported");
+  }
+  const std::uint32_t n = block.size() / (fromBits / 8u);
+  const std::uint8_t* in = block.data();
+  if (toBits == 8) {  // 16 -> 8: the high byte with its top bit inverted
+    std::uint8_t* out = SampleBlock::Allocate(n);
+    for (std::uint32_t i = 0; i < n; ++i) {
+      out[i] = static_cast<std::uint8_t>((Sample16(in + 2 * i) >> 8) + 128);
+    }
+    block.Replace(out, n);
+  } else {  // 8 -> 16
+    std::uint8_t* out = SampleBlock::Allocate(2ull * n);
+    for (std::uint32_t i = 0; i < n; ++i) {
+      const auto s = static_cast<std::uint16_t>((in[i] - 128) * 256);
+      out[2 * i] = static_cast<std::uint8_t>(s & 0xFF);
+      out[2 * i + 1] = static_cast<std::uint8_t>(s >> 8);
+    }
+    block.Replace(out, 2ull * n);
+  }
+}
+
+// 8-bit samples only; channel counts 1 and 2.
+void ConvertChannels(SampleBlock& block, std::uint16_t from, std::uint16_t to) {
+  const std::uint32_t frames = block.size() / from;
+  const std::uint64_t size = std::uint64_t{frames} * to;
+  std::uint8_t* out = SampleBlock::Allocate(size);
+  const std::uint8_t* in = block.data();
+  for (std::uint32_t f = 0; f < frames; ++f) {
+    if (from == 1) {
+      out[2 * f] = in[f];
+      out[2 * f + 1] = in[f];
+    } else {
+      out[f] = static_cast<std::uint8_t>((in[2 * f] + in[2 * f + 1]) / 2);
+    }
+  }
+  block.Replace(out, size);
+}
+
+// 8-bit samples; only whole-number ratios, so an uneven ratio changes pitch and speed.
+void ConvertRate(SampleBlock& block, std::uint32_t from, std::uint32_t to, std::uint16_t channels) {
+  const std::uint32_t n = block.size() / channels;
+  const std::uint8_t* in = block.data();
+  if (to > from) {
+    const std::uint32_t k = to / from;
+    const std::uint64_t size = std::uint64_t{n} * k * channels;
+    std::uint8_t* out = SampleBlock::Allocate(size);
+    for (std::uint32_t i = 0; i + 1 < n; ++i) {
+      for (std::uint16_t c = 0; c < channels; ++c) {
+        const int a = in[i * channels + c];
+        const int b = in[(i + 1) * channels + c];
+        const int d = (b - a) / static_cast<int>(k);  // truncates toward zero
+        for (std::uint32_t j = 0; j < k; ++j) {
+          out[(std::uint64_t{i} * k + j) * channels + c] = static_cast<std::uint8_t>(a + static_cast<int>(j) * d);
+        }
+      }
+    }
+    for (std::uint32_t j = 0; j < k; ++j) {
+      std::memcpy(out + (std::uint64_t{n - 1} * k + j) * channels, in + std::uint64_t{n - 1} * channels, channels);
+    }
+    block.Replace(out, size);
+  } else {
+    const std::uint32_t d = (from + to / 2) / to;
+    const std::uint32_t m = n / d;
+    const std::uint64_t size = std::uint64_t{m} * channels;
+    std::uint8_t* out = SampleBlock::Allocate(size);
+    for (std::uint32_t f = 0; f + 1 < m; ++f) {
+      for (std::uint16_t c = 0; c < channels; ++c) {
+        std::int64_t sum = 0;
+        for (std::uint32_t j = 0; j < d; ++j) sum += in[(std::uint64_t{f} * d + j) * channels + c] - 128;
+        out[std::uint64_t{f} * channels + c] = static_cast<std::uint8_t>(128 + sum / static_cast<std::int64_t>(d));
+      }
+    }
+    std::memcpy(out + std::uint64_t{m - 1} * channels, in + std::uint64_t{m - 1} * d * channels, channels);
+    block.Replace(out, size);
+  }
+}
+
+bool IsChannelCount(std::uint16_t channels) { return channels == 1 || channels == 2; }
+
+}  // namespace
+
+std::uint8_t* ConvertWaveFormat(const wo::PCMWAVEFORMAT& destination,
+                                const wo::PCMWAVEFORMAT& source, std::uint8_t* blockIn,
+                                std::uint32_t& size) {
+  if (destination.nChannels == source.nChannels &&
+      destination.nSamplesPerSec == source.nSamplesPerSec &&
+      destination.wBitsPerSample == source.wBitsPerSample) {
+    return blockIn;
+  }
+  SampleBlock block(blockIn, size);
+  const bool reshape = destination.nChannels != source.nChannels ||
+                       destination.nSamplesPerSec != source.nSamplesPerSec;
+  // The channel and rate steps know 8-bit samples, one or two channels and nonzero rates;
+  // anything else cannot be converted (the loader refuses such files before this).
+  if (reshape && (destination.wBitsPerSample != 8 || !IsChannelCount(source.nChannels) ||
+                  !IsChannelCount(destination.nChannels) || source.nSamplesPerSec == 0 ||
+                  destination.nSamplesPerSec == 0)) {
+    return nullptr;
+  }
+
+  if (source.wBitsPerSample != destination.wBitsPerSample) {
+    ConvertBitDepth(block, source.wBitsPerSample, destination.wBitsPerSample);
+  }
+  if (source.nChannels != destination.nChannels) {
+    ConvertChannels(block, source.nChannels, destination.nChannels);
+  }
+  if (source.nSamplesPerSec != destination.nSamplesPerSec) {
+    ConvertRate(block, source.nSamplesPerSec, destination.nSamplesPerSec, destination.nChannels);
+  }
+  size = block.size();
+  return block.Release();
+}
+
+}  // namespace wavemix
