@@ -21,8 +21,10 @@ std::string ProgramFolder() {
   return path.substr(0, slash + 1);
 }
 
-std::string AssetPath(const std::string& name) {
-  std::string joined = ProgramFolder() + name;
+std::string AssetPath(const std::string& name) { return AssetPath(ProgramFolder(), name); }
+
+std::string AssetPath(const std::string& folder, const std::string& name) {
+  std::string joined = folder + name;
   std::replace(joined.begin(), joined.end(), '\\', '/');
   return joined;
 }

@@ -12,5 +12,7 @@ std::string ProgramFolder();
 // Joins the folder and a name as the game forms asset paths: folder + name, with every
 // backslash of the name read as a separator (the doubled separator is harmless).
 std::string AssetPath(const std::string& name);
+// The same join on a given folder (which ends in '/'), for code that runs on another folder.
+std::string AssetPath(const std::string& folder, const std::string& name);
 
 }  // namespace module

@@ -1,0 +1,7 @@
+#include "game/game_variables.h"
+
+namespace brandel {
+
+GameVariables Game;
+
+}  // namespace brandel

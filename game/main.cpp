@@ -1,0 +1,34 @@
+// Program entry: the application titled "ブランデル２" runs the game window until it closes.
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+#include "game/unit1.h"
+#include "platform/qt/fonts.h"
+
+namespace {
+
+// Without a display Qt would abort with a core dump; say so in one line instead.
+bool DisplayAvailable() {
+  auto set = [](const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+  };
+  return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!DisplayAvailable()) {
+    std::fputs("brandel2: no display (neither DISPLAY nor WAYLAND_DISPLAY is set)\n", stderr);
+    return 1;
+  }
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("ブランデル２"));
+  qtui::InstallFontSubstitutions();
+
+  brandel::TForm1 form;
+  form.show();
+  return QApplication::exec();
+}

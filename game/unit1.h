@@ -1,0 +1,108 @@
+// The game window Form1 (class TForm1): its controls by their layout names, its timers and the
+// handlers bound to them. The handlers live in files by theme: unit1.cpp (window, start-up,
+// shutdown, credits, quit, record), title_screens.cpp (title, narration, ending),
+// stage_script.cpp (the start button's story) and battle.cpp (attack and magic).
+#pragma once
+
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "platform/module/module.h"
+#include "platform/qt/dialogs.h"
+#include "platform/qt/picture_control.h"
+
+namespace brandel {
+
+class TForm1 : public QWidget {
+ public:
+  // assetFolder holds my.dat and cg/ and ends in '/'. boxes shows the message, confirmation and
+  // error boxes; without one the window uses real Qt boxes. Runs FormCreate.
+  explicit TForm1(std::string assetFolder = module::ProgramFolder(), qtui::Dialogs* boxes = nullptr);
+  ~TForm1() override;
+
+  // Controls.
+  qtui::PictureControl* cg;   // scene display, 150 x 100 pictures stretched to 300 x 200
+  qtui::PictureControl* cg2;  // the flip animation's untouched copy, hidden beneath start_b
+  QPushButton* kougeki;
+  QPushButton* magic;
+  QPushButton* BitBtn3;
+  QPushButton* BitBtn4;
+  QPushButton* start_b;
+  QTimer* Timer1;  // title animation
+  QTimer* Timer2;  // ending animation
+  QTimer* Timer3;  // narration
+
+  // Handlers.
+  void FormCreate();
+  void FormClose();
+  void FormDestroy();
+  void BitBtn3Click();
+  void BitBtn4Click();
+  void LoadPlayRecord();
+  void SavePlayRecord();
+  void Timer1Timer();
+  void Timer2Timer();
+  void Timer3Timer();
+  void start_bClick();
+  void kougekiClick();
+  void magicClick();
+
+  // The battle flash blocks the UI thread for this long; tests may watch the wait instead.
+  void SetSleep(std::function<void(int milliseconds)> sleep) { sleep_ = std::move(sleep); }
+
+  static const QString kCaption;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void LayOutControls();
+  void Connect(QPushButton* button, void (TForm1::*handler)());
+  void Connect(QTimer* timer, void (TForm1::*handler)());
+  void Message(const char* text);
+  std::string Asset(const char* name) const;
+
+  // Picture loads. A guarded load ignores a failure; an unguarded one reports it in the error
+  // box, once per file and run, and the handler goes on. Either way cg keeps its picture.
+  bool LoadGuarded(qtui::PictureControl* control, const char* name);
+  void LoadUnguarded(qtui::PictureControl* control, const char* name);
+  void ReportOnce(const std::string& message, const std::string& path);
+
+  // Title, narration and ending (title_screens.cpp).
+  void FlipTick(const char* pictureName);
+  void StartNarration();
+
+  // Scenes of the stage script (stage_script.cpp), by the caption that leads to them.
+  void OpeningOrSkip();
+  void FishScene2();
+  void FishScene3();
+  void FishScene4();
+  void CallToBattle();
+  void StartBattle();
+  void StartDollStage();
+  void FinaleScene1();
+  void FinaleScene2();
+  void FinaleScene3();
+  void FinaleScene4();
+  void FinaleScene5();
+  void StartEnding();
+  void SetBattleButtons(bool battling);
+
+  // Battle (battle.cpp).
+  void Flash(const char* flashPicture, const char* restingPicture);
+  void WinFishBattle();
+  void WinDollBattle();
+
+  std::string assetFolder_;
+  std::unique_ptr<qtui::Dialogs> ownBoxes_;
+  qtui::Dialogs* boxes_;
+  std::function<void(int)> sleep_;
+  std::set<std::string> reportedFiles_;
+};
+
+}  // namespace brandel

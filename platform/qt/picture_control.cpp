@@ -1,0 +1,55 @@
+#include "platform/qt/picture_control.h"
+
+#include <QImageReader>
+#include <QPainter>
+
+namespace qtui {
+
+PictureControl::PictureControl(QWidget* parent, bool stretch)
+    : QWidget(parent), stretch_(stretch), canvas_(&image_, [this] { PictureChanged(); }) {
+  setFocusPolicy(Qt::NoFocus);
+}
+
+void PictureControl::LoadFromFile(const std::string& path) {
+  QImageReader reader(QString::fromStdString(path), "bmp");
+  QImage loaded = reader.read();
+  if (loaded.isNull()) {
+    throw PictureLoadError("ビットマップを読み込めません: " + path + " (" + reader.errorString().toStdString() + ")");
+  }
+  image_ = loaded.convertToFormat(QImage::Format_RGB32);
+  fileName_ = path;
+  PictureChanged();
+}
+
+void PictureControl::NewPicture(int width, int height) {
+  image_ = QImage(width, height, QImage::Format_RGB32);
+  image_.fill(Qt::white);
+  fileName_.clear();
+  PictureChanged();
+}
+
+void PictureControl::Clear() {
+  image_ = QImage();
+  fileName_.clear();
+  PictureChanged();
+}
+
+void PictureControl::PictureChanged() { update(); }
+
+void PictureControl::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  if (image_.isNull()) {
+    paintedKey_ = 0;
+    return;
+  }
+  // Nearest neighbour: pixels stay square, also at a high device pixel ratio.
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  if (stretch_) {
+    painter.drawImage(rect(), image_);
+  } else {
+    painter.drawImage(QPoint(0, 0), image_);
+  }
+  paintedKey_ = image_.cacheKey();
+}
+
+}  // namespace qtui

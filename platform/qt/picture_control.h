@@ -1,0 +1,52 @@
+// A picture control: holds one bitmap, shows it (stretched to its own size when asked) and
+// exposes the bitmap's drawing surface. The control repaints whenever its bitmap changes.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <stdexcept>
+#include <string>
+
+#include "platform/qt/canvas.h"
+
+namespace qtui {
+
+// A bitmap file that could not be loaded; the message names the file.
+class PictureLoadError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class PictureControl : public QWidget {
+ public:
+  PictureControl(QWidget* parent, bool stretch);
+
+  // Loads a bitmap file. On failure the control keeps its picture and PictureLoadError is thrown.
+  void LoadFromFile(const std::string& path);
+  // Gives the control a blank picture of the given size (white, as a new bitmap is).
+  void NewPicture(int width, int height);
+  // Leaves the control without a picture: an empty display.
+  void Clear();
+
+  bool HasPicture() const { return !image_.isNull(); }
+  const QImage& Picture() const { return image_; }
+  // The file of the picture shown, as given to LoadFromFile; empty when none was loaded.
+  const std::string& FileName() const { return fileName_; }
+  Canvas& GetCanvas() { return canvas_; }
+  // QImage::cacheKey of the picture as last painted on screen (0 before the first paint).
+  qint64 PaintedKey() const { return paintedKey_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void PictureChanged();
+
+  bool stretch_;
+  QImage image_;
+  std::string fileName_;
+  Canvas canvas_;
+  qint64 paintedKey_ = 0;
+};
+
+}  // namespace qtui

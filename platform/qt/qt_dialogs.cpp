@@ -1,0 +1,57 @@
+#include "platform/qt/qt_dialogs.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <utility>
+
+namespace qtui {
+
+const QString QtDialogs::kConfirmCaption = QStringLiteral("確認");
+const QString QtDialogs::kYesText = QStringLiteral("はい(&Y)");
+const QString QtDialogs::kNoText = QStringLiteral("いいえ(&N)");
+
+namespace {
+
+// The game's texts break lines with a bare CR.
+QString WithLineBreaks(QString text) { return text.replace(QChar('\r'), QChar('\n')); }
+
+void PrepareBox(QMessageBox& box, const QString& caption, QMessageBox::Icon icon, const QString& text) {
+  box.setWindowTitle(caption);
+  box.setIcon(icon);
+  box.setTextFormat(Qt::PlainText);
+  box.setText(WithLineBreaks(text));
+  box.setWindowModality(Qt::ApplicationModal);
+}
+
+}  // namespace
+
+QtDialogs::QtDialogs(QString applicationTitle) : applicationTitle_(std::move(applicationTitle)) {}
+
+void QtDialogs::ShowMessage(const QString& text) {
+  QMessageBox box(QApplication::activeWindow());
+  PrepareBox(box, applicationTitle_, QMessageBox::NoIcon, text);
+  box.setStandardButtons(QMessageBox::Ok);
+  box.exec();
+}
+
+bool QtDialogs::Confirm(const QString& text) {
+  QMessageBox box(QApplication::activeWindow());
+  PrepareBox(box, kConfirmCaption, QMessageBox::Question, text);
+  // QMessageBox answers a button's mnemonic letter without Alt, so Y and N work as keys.
+  QPushButton* yes = box.addButton(kYesText, QMessageBox::YesRole);
+  QPushButton* no = box.addButton(kNoText, QMessageBox::NoRole);
+  box.setDefaultButton(yes);
+  box.setEscapeButton(no);
+  box.exec();
+  return box.clickedButton() == yes;
+}
+
+void QtDialogs::ShowError(const QString& text) {
+  QMessageBox box(QApplication::activeWindow());
+  PrepareBox(box, applicationTitle_, QMessageBox::Critical, text);
+  box.setStandardButtons(QMessageBox::Ok);
+  box.exec();
+}
+
+}  // namespace qtui

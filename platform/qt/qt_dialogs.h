@@ -1,0 +1,29 @@
+// The boxes as real Qt message boxes.
+#pragma once
+
+#include <QString>
+
+#include "platform/qt/dialogs.h"
+
+class QWidget;
+
+namespace qtui {
+
+class QtDialogs : public Dialogs {
+ public:
+  explicit QtDialogs(QString applicationTitle);
+
+  void ShowMessage(const QString& text) override;
+  bool Confirm(const QString& text) override;
+  void ShowError(const QString& text) override;
+
+  // Texts of the confirmation box; Y and N answer it from the keyboard.
+  static const QString kConfirmCaption;
+  static const QString kYesText;
+  static const QString kNoText;
+
+ private:
+  QString applicationTitle_;
+};
+
+}  // namespace qtui
