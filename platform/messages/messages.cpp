@@ -61,9 +61,10 @@ struct State {
   std::function<void()> wakeHook;
 };
 
+// Never destroyed: an audio thread may still post while the program exits.
 State& TheState() {
-  static State state;
-  return state;
+  static State* const state = new State;
+  return *state;
 }
 
 thread_local std::uint32_t lastError = 0;
