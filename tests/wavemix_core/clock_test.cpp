@@ -1,0 +1,110 @@
+// The output clock on the device's byte count and on the millisecond timer.
+#include "mixer_fixture.h"
+
+namespace mixtest {
+namespace {
+
+using wavemix::CurrentPosition;
+using wavemix::ResetOutput;
+using wavemix::SetPosition;
+
+class ClockTest : public MixerTest {
+ protected:
+  std::int32_t DevicePosition() { return CurrentPosition(session_->device, 1); }
+  std::int32_t TimerPosition() { return CurrentPosition(session_->device, 0); }
+  // Keeps the device consuming bytes so that its own count moves.
+  void PlayForever() {
+    Play(0, wave_, 0, MixLoopForever);
+  }
+  HandWave wave_{Ramp(3000)};
+};
+
+TEST_F(ClockTest, DeviceClockGivesThePositionSetWhateverTheDeviceReads) {
+  WriteSettings("[default]\nGoodWavePos=1\n");
+  Start();
+  PlayForever();
+  Advance(100);  // floor(100 * 11025 / 1000) bytes played
+  EXPECT_EQ(DevicePosition(), 1102);
+
+  SetPosition(50000);  // above the device's count: offset added
+  EXPECT_EQ(DevicePosition(), 50000);
+  EXPECT_EQ(session_->mixPosition, 50000);
+  Advance(10);  // 1212 - 1102 more bytes
+  EXPECT_EQ(DevicePosition(), 50110);
+
+  SetPosition(100);  // below the device's count: offset subtracted
+  EXPECT_EQ(DevicePosition(), 100);
+  EXPECT_EQ(session_->mixPosition, 100);
+  Advance(20);  // 1433 - 1212
+  EXPECT_EQ(DevicePosition(), 321);
+}
+
+TEST_F(ClockTest, TimerClockFollowsTheMillisecondTimer) {
+  Init();
+  Advance(7);
+  SetPosition(441);  // exactly 40 ms of output
+  EXPECT_EQ(TimerPosition(), 441);
+  EXPECT_EQ(session_->mixPosition, 441);
+  Advance(10);
+  EXPECT_EQ(TimerPosition(), 551);  // 50 ms: 551.25 truncated
+  Advance(1000);
+  EXPECT_EQ(TimerPosition(), 11576);  // 1050 ms: 11576.25
+}
+
+TEST_F(ClockTest, TimerClockTruncatesTheMillisecondsOfAPosition) {
+  Init();
+  SetPosition(1001);  // 90.79 ms: the timer base keeps 90 whole milliseconds
+  EXPECT_EQ(TimerPosition(), 992);
+}
+
+TEST_F(ClockTest, StereoTimerPositionsAreAlwaysEven) {
+  MixConfig config{sizeof(MixConfig), MixConfigChannels, 2, 0};
+  InitEx(&config);
+  ASSERT_EQ(session_->outputFormat.nAvgBytesPerSec, 22050u);
+  SetPosition(0);
+  Advance(20);  // 441 bytes of time
+  EXPECT_EQ(TimerPosition(), 440);
+  for (int ms = 0; ms < 50; ++ms) {
+    Advance(1);
+    EXPECT_EQ(TimerPosition() % 2, 0) << "at " << 21 + ms << " ms";
+  }
+}
+
+TEST_F(ClockTest, TimerAndDeviceClocksAgreeWhilePlaying) {
+  Start();
+  PlayForever();
+  for (int step = 0; step < 5; ++step) {
+    Advance(40);  // whole multiples of 40 ms are whole bytes
+    EXPECT_EQ(TimerPosition(), DevicePosition());
+  }
+}
+
+TEST_F(ClockTest, ResetOutputKeepsTheAudiblePositionOnTheDeviceClock) {
+  WriteSettings("[default]\nGoodWavePos=1\n");
+  Start();
+  PlayForever();
+  Advance(100);
+  ASSERT_EQ(DevicePosition(), 1102);
+  ResetOutput(session_->device);
+  EXPECT_EQ(DevicePosition(), 1102);
+  EXPECT_EQ(session_->mixPosition, 1102);
+  EXPECT_EQ(device_->QueuedBlocks(), 0);
+  // The device's own count restarted at 0; the clock did not jump.
+  wo::MMTIME time{wo::TIME_BYTES, 99};
+  wo::waveOutGetPosition(session_->device, &time, sizeof time);
+  EXPECT_EQ(time.cb, 0u);
+}
+
+TEST_F(ClockTest, ResetOutputKeepsTheAudiblePositionOnTheTimerClock) {
+  Start();
+  PlayForever();
+  Advance(80);  // 882 bytes, a whole number of milliseconds of output
+  ASSERT_EQ(TimerPosition(), 882);
+  ResetOutput(session_->device);
+  EXPECT_EQ(TimerPosition(), 882);
+  EXPECT_EQ(DevicePosition(), 882);
+  EXPECT_EQ(session_->mixPosition, 882);
+}
+
+}  // namespace
+}  // namespace mixtest
