@@ -138,6 +138,7 @@ void BlockStream::Reset() {
     }
     frontOffset_ = 0;
     played_ = 0;
+    lastConsumedBlockBytes_ = 0;
   }
   for (Slot& slot : slots_) {
     if (slot.header == nullptr || !slot.outstanding) continue;
@@ -165,6 +166,11 @@ int BlockStream::QueuedBlocks() const {
 std::uint64_t BlockStream::PlayedBytes() const {
   std::lock_guard guard(lock_);
   return played_;
+}
+
+BlockStream::PlayedSnapshot BlockStream::Snapshot() const {
+  std::lock_guard guard(lock_);
+  return {played_, lastConsumedBlockBytes_, lastConsumedAt_};
 }
 
 std::uint32_t BlockStream::BytesToBlockEnd() const {
@@ -195,6 +201,8 @@ BlockStream::Consumed BlockStream::Consume(std::uint8_t* out, std::uint32_t n) {
     }
     std::memset(out + done, 128, n - done);
     played_ += done;
+    lastConsumedBlockBytes_ = done;
+    lastConsumedAt_ = std::chrono::steady_clock::now();
     result.blockBytes = done;
     for (; unposted_.count > 0; unposted_.Pop()) finished[finishedCount++] = unposted_.Front();
   }

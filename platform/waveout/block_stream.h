@@ -12,6 +12,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <vector>
@@ -44,6 +45,14 @@ class BlockStream {
   bool IsPaused() const;
   int QueuedBlocks() const;           // written and not yet played to the end
   std::uint64_t PlayedBytes() const;  // block bytes played since open or the last reset
+  // PlayedBytes together with what the latest Consume took from blocks, and when: a device
+  // with a buffer of its own estimates from these how much of it is still unheard.
+  struct PlayedSnapshot {
+    std::uint64_t played;
+    std::uint32_t lastConsumedBlockBytes;
+    std::chrono::steady_clock::time_point lastConsumedAt;
+  };
+  PlayedSnapshot Snapshot() const;
 
   // The device thread (the UI thread for the virtual device): fills out with the next n
   // bytes — queued samples, then 128 when the queue runs dry or the stream is paused — and
@@ -107,6 +116,8 @@ class BlockStream {
   std::uint32_t frontOffset_ = 0;
   bool paused_ = false;
   std::uint64_t played_ = 0;
+  std::uint32_t lastConsumedBlockBytes_ = 0;
+  std::chrono::steady_clock::time_point lastConsumedAt_{};
   Ring<Finished, 2 * kMaxHeaders> unposted_;  // finished, waiting for room in the message queue
 };
 

@@ -22,8 +22,15 @@ struct FrontEnd {
 
 // Never destroyed: devices still open at exit are closed by CloseAllAtExit, and a static
 // destructor elsewhere may still call in.
+void CloseAll();
+
 FrontEnd& Front() {
-  static FrontEnd* const front = new FrontEnd;
+  static FrontEnd* const front = [] {
+    // A WAV recording must get its header right even when the program ends with the
+    // device open.
+    std::atexit(CloseAll);
+    return new FrontEnd;
+  }();
   return *front;
 }
 
@@ -32,8 +39,6 @@ void CloseAll() { Front().open.clear(); }
 std::unique_ptr<Backend> ChooseFromEnvironment() {
   const OutputChoice choice = ParseOutputChoice(std::getenv("WAVEMIX_OUTPUT"));
   if (!choice.warning.empty()) std::fprintf(stderr, "wave output: %s\n", choice.warning.c_str());
-  // A WAV recording must get its header right even when the program ends with the device open.
-  std::atexit(CloseAll);
   if (choice.kind == OutputChoice::kNull) return MakeNullBackend(choice.wavPath.c_str());
   return MakeSdlBackend();
 }

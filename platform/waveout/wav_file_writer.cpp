@@ -1,0 +1,105 @@
+#include "platform/waveout/wav_file_writer.h"
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+
+namespace wo {
+namespace {
+
+void Put32(std::uint8_t* p, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+void Put16(std::uint8_t* p, std::uint16_t v) {
+  p[0] = static_cast<std::uint8_t>(v);
+  p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+// RIFF sizes are 32-bit: a recording stops growing just below 4 GiB.
+constexpr std::uint64_t kMaxData = 0xFFFFFFFFull - WavFileWriter::kHeaderSize;
+
+}  // namespace
+
+WavFileWriter::WavFileWriter(std::string path) : path_(std::move(path)) {}
+
+WavFileWriter::~WavFileWriter() {
+  Finish();
+  if (file_ != nullptr) std::fclose(file_);
+}
+
+void WavFileWriter::Fail(const char* what) {
+  if (!failed_) {
+    std::fprintf(stderr, "wave output: cannot %s %s: %s; going on without recording\n", what,
+                 path_.c_str(), std::strerror(errno));
+  }
+  failed_ = true;
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = nullptr;
+}
+
+bool WavFileWriter::Begin(const PCMWAVEFORMAT& format) {
+  if (failed_) return false;
+  if (file_ != nullptr && std::memcmp(&format, &format_, sizeof format) == 0) {
+    // Continue after the data written so far (over the pad byte of the last Finish).
+    if (std::fseek(file_, static_cast<long>(kHeaderSize + dataBytes_), SEEK_SET) != 0) {
+      Fail("write");
+    }
+    return file_ != nullptr;
+  }
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = std::fopen(path_.c_str(), "wb+");
+  if (file_ == nullptr) {
+    Fail("create");
+    return false;
+  }
+  format_ = format;
+  dataBytes_ = 0;
+  Finish();  // a valid, empty file from the start
+  return file_ != nullptr;
+}
+
+void WavFileWriter::Append(const std::uint8_t* data, std::size_t n) {
+  if (file_ == nullptr) return;
+  n = static_cast<std::size_t>(std::min<std::uint64_t>(n, kMaxData - dataBytes_));
+  if (std::fwrite(data, 1, n, file_) != n) {
+    Fail("write");
+    return;
+  }
+  dataBytes_ += n;
+}
+
+void WavFileWriter::AppendSilence(std::uint64_t n) {
+  std::array<std::uint8_t, 4096> silence;
+  silence.fill(128);
+  while (n > 0 && file_ != nullptr) {
+    const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(n, silence.size()));
+    Append(silence.data(), chunk);
+    n -= chunk;
+  }
+}
+
+void WavFileWriter::Finish() {
+  if (file_ == nullptr) return;
+  const auto data = static_cast<std::uint32_t>(dataBytes_);
+  const std::uint32_t pad = data & 1;
+  std::uint8_t h[kHeaderSize];
+  std::memcpy(h, "RIFF", 4);
+  Put32(h + 4, 36 + data + pad);
+  std::memcpy(h + 8, "WAVEfmt ", 8);
+  Put32(h + 16, 16);
+  Put16(h + 20, format_.wFormatTag);
+  Put16(h + 22, format_.nChannels);
+  Put32(h + 24, format_.nSamplesPerSec);
+  Put32(h + 28, format_.nAvgBytesPerSec);
+  Put16(h + 32, format_.nBlockAlign);
+  Put16(h + 34, format_.wBitsPerSample);
+  std::memcpy(h + 36, "data", 4);
+  Put32(h + 40, data);
+  const std::uint8_t padByte = 0;
+  const bool ok = std::fseek(file_, 0, SEEK_SET) == 0 && std::fwrite(h, 1, sizeof h, file_) == sizeof h &&
+                  std::fseek(file_, static_cast<long>(kHeaderSize + dataBytes_), SEEK_SET) == 0 &&
+                  (pad == 0 || std::fwrite(&padByte, 1, 1, file_) == 1) && std::fflush(file_) == 0;
+  if (!ok) Fail("write");
+}
+
+}  // namespace wo

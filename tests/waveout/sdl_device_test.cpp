@@ -1,0 +1,169 @@
+// The SDL back end on SDL's dummy driver: a real-time thread that only consumes bytes.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "platform/waveout/backend.h"
+#include "realtime_support.h"
+
+namespace {
+
+using namespace wotest;
+
+// Also when the binary is run by hand; ctest sets it as well.
+const bool kDummyDriver = setenv("SDL_AUDIODRIVER", "dummy", 0) == 0;
+
+class SdlDeviceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(kDummyDriver);
+    backend = MakeSdlBackend();
+    InstallBackend(backend.get());
+    receiver = MakeReceiver();
+  }
+  void TearDown() override {
+    InstallBackend(nullptr);  // closes what a failed test left open
+    backend.reset();
+    msg::ResetForTesting();
+  }
+  void Open(std::uint16_t channels, std::uint32_t rate) {
+    const PCMWAVEFORMAT format = Format(channels, rate);
+    ASSERT_EQ(waveOutOpen(&device, 0, &format, receiver, 0, CALLBACK_WINDOW), 0u);
+  }
+  void Write(Block& b) {
+    if (!(b.header.dwFlags & WHDR_PREPARED)) {
+      ASSERT_EQ(waveOutPrepareHeader(device, &b.header, 32), 0u);
+    }
+    ASSERT_EQ(waveOutWrite(device, &b.header, 32), 0u);
+  }
+  // Waits, without draining, until the device has posted `count` messages.
+  static bool PostedWithoutDraining() {
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    while (!msg::HasPostedMessages()) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+  }
+
+  std::unique_ptr<Backend> backend;
+  msg::HWND receiver = 0;
+  HWAVEOUT device = nullptr;
+};
+
+TEST_F(SdlDeviceTest, TheDummyDriverIsOneDefaultDevice) {
+  ASSERT_EQ(waveOutGetNumDevs(), 1u);
+  WAVEOUTCAPS caps{};
+  ASSERT_EQ(waveOutGetDevCaps(0, &caps, sizeof caps), 0u);
+  EXPECT_STREQ(caps.szPname, "System audio output device");
+  EXPECT_EQ(caps.wChannels, 2);
+  EXPECT_EQ(caps.dwSupport & WAVECAPS_SYNC, 0u);
+  EXPECT_EQ(waveOutGetDevCaps(1, &caps, sizeof caps), MMSYSERR_BADDEVICEID);
+  const PCMWAVEFORMAT format = Format(2, 44100);
+  EXPECT_EQ(waveOutOpen(nullptr, 0, &format, 0, 0, WAVE_FORMAT_QUERY), 0u);
+}
+
+TEST_F(SdlDeviceTest, BlocksComeBackAsMessagesOnTheDrainingThreadAndOnlyThenAreDone) {
+  Open(1, 11025);
+  Block a(1024, 1), b(1024, 2), c(1024, 3);
+  for (Block* x : {&a, &b, &c}) Write(*x);
+  // Let SDL's thread play them all without draining: nothing is marked done meanwhile.
+  const auto deadline = std::chrono::steady_clock::now() + kPatience;
+  while (PositionOf(device) < 3072 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  ASSERT_EQ(PositionOf(device), 3072u);
+  EXPECT_FALSE(a.Done() || b.Done() || c.Done()) << "WHDR_DONE is set by the dispatch only";
+  EXPECT_TRUE(msg::HasPostedMessages());
+
+  ASSERT_TRUE(DrainUntil([] { return received.size() == 3; }));
+  EXPECT_EQ(received[0].header, &a.header);
+  EXPECT_EQ(received[1].header, &b.header);
+  EXPECT_EQ(received[2].header, &c.header);
+  for (const Received& r : received) {
+    EXPECT_TRUE(r.doneFlag);
+    EXPECT_EQ(r.thread, std::this_thread::get_id());
+  }
+  DrainFor(std::chrono::milliseconds(50));
+  EXPECT_EQ(received.size(), 3u) << "one message per write";
+  EXPECT_EQ(waveOutClose(device), 0u);
+}
+
+TEST_F(SdlDeviceTest, ThePositionAdvancesAndPauseHoldsIt) {
+  Open(2, 22050);
+  Block blocks[4] = {{4096, 1}, {4096, 2}, {4096, 3}, {4096, 4}};  // about 0.19 s
+  for (Block& x : blocks) Write(x);
+  ASSERT_TRUE(DrainUntil([&] { return PositionOf(device) > 0; }));
+  ASSERT_EQ(waveOutPause(device), 0u);
+  // What SDL had already taken is still heard; then the position stands.
+  std::uint32_t held = 0;
+  ASSERT_TRUE(DrainUntil([&] {
+    const std::uint32_t before = PositionOf(device);
+    DrainFor(std::chrono::milliseconds(100));
+    held = PositionOf(device);
+    return held == before;
+  }));
+  DrainFor(std::chrono::milliseconds(150));
+  EXPECT_EQ(PositionOf(device), held);
+  EXPECT_LT(held, 4u * 4096u);
+  const std::size_t returnedWhilePaused = received.size();
+  DrainFor(std::chrono::milliseconds(100));
+  EXPECT_EQ(received.size(), returnedWhilePaused);
+
+  ASSERT_EQ(waveOutRestart(device), 0u);
+  ASSERT_TRUE(DrainUntil([] { return received.size() == 4; }));
+  ASSERT_TRUE(DrainUntil([&] { return PositionOf(device) == 4u * 4096u; }));
+  EXPECT_GT(PositionOf(device), held);
+  EXPECT_EQ(waveOutClose(device), 0u);
+}
+
+TEST_F(SdlDeviceTest, ResetReturnsEveryBlockOnceAndRestartsThePosition) {
+  Open(1, 11025);
+  Block blocks[5] = {{2048, 1}, {2048, 2}, {2048, 3}, {2048, 4}, {2048, 5}};
+  for (Block& x : blocks) Write(x);
+  ASSERT_TRUE(DrainUntil([&] { return PositionOf(device) > 0; }));
+  ASSERT_EQ(waveOutReset(device), 0u);
+  for (Block& x : blocks) EXPECT_TRUE(x.Done());
+  EXPECT_EQ(PositionOf(device), 0u);
+  EXPECT_EQ(waveOutClose(device), 0u) << "nothing queued after a reset";
+  device = nullptr;
+  // The device is closed: its messages are dropped with it, none reaches the receiver late.
+  DrainFor(std::chrono::milliseconds(50));
+  EXPECT_LE(received.size(), 5u);
+
+  Open(1, 11025);
+  for (Block& x : blocks) {
+    x.header.dwFlags = 0;
+    x.header.reserved = 0;
+    Write(x);
+  }
+  ASSERT_EQ(waveOutReset(device), 0u);
+  ASSERT_TRUE(DrainUntil([] { return received.size() == 5; }));
+  DrainFor(std::chrono::milliseconds(100));
+  EXPECT_EQ(received.size(), 5u) << "each write is returned exactly once";
+  for (Block& x : blocks) EXPECT_TRUE(x.Done());
+  EXPECT_EQ(waveOutClose(device), 0u);
+}
+
+TEST_F(SdlDeviceTest, AStaleDoneMessageDoesNotMarkABlockWrittenAgain) {
+  Open(1, 11025);
+  Block a(256, 1);
+  Write(a);
+  ASSERT_TRUE(PostedWithoutDraining()) << "SDL's thread finished the block";
+  ASSERT_EQ(waveOutPause(device), 0u);
+  ASSERT_EQ(waveOutReset(device), 0u);
+  EXPECT_TRUE(a.Done());
+  Write(a);  // held by the pause
+  EXPECT_FALSE(a.Done());
+  ASSERT_TRUE(DrainUntil([] { return received.size() == 1; }));
+  EXPECT_FALSE(received[0].doneFlag);
+  EXPECT_FALSE(a.Done()) << "the message of the earlier write must not mark this one";
+  ASSERT_EQ(waveOutRestart(device), 0u);
+  ASSERT_TRUE(DrainUntil([&] { return a.Done(); }));
+  EXPECT_EQ(received.size(), 2u);
+  EXPECT_TRUE(received[1].doneFlag);
+  EXPECT_EQ(waveOutClose(device), 0u);
+}
+
+}  // namespace
