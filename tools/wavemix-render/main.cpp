@@ -1,0 +1,95 @@
+// wavemix-render: drives the mixer from a script.
+//   wavemix-render SCRIPT OUT.wav   on the virtual device, exact and faster than real time;
+//                                   writes what a listener hears to OUT.wav
+//   wavemix-render --live SCRIPT    in real time on the real device (WAVEMIX_OUTPUT)
+// Standard output: "done CHANNEL NAME MS" per end-of-wave message, "line N: MESSAGE" per
+// mixer error. Exit status 0; 2 for a malformed script or an unwritable output.
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "clocks.h"
+#include "platform/waveout/virtual_device.h"
+#include "runner.h"
+#include "script.h"
+#include "wav_file.h"
+
+namespace {
+
+constexpr int Malformed = 2;
+
+int Usage() {
+  std::cerr << "usage: wavemix-render SCRIPT OUT.wav\n"
+               "       wavemix-render --live SCRIPT\n";
+  return Malformed;
+}
+
+bool ReadScript(const std::string& path, std::vector<render::Command>& commands) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    std::cerr << "wavemix-render: cannot read script " << path << '\n';
+    return false;
+  }
+  std::ostringstream text;
+  text << file.rdbuf();
+  try {
+    commands = render::ParseScript(text.str());
+  } catch (const render::ScriptError& error) {
+    std::cerr << "wavemix-render: " << path << ": " << error.what() << '\n';
+    return false;
+  }
+  return true;
+}
+
+int RenderLive(const std::vector<render::Command>& commands) {
+  render::LiveClock clock;
+  render::ScriptRunner runner(clock, std::cout);
+  runner.Run(commands);
+  std::cout.flush();
+  return 0;
+}
+
+int RenderToFile(const std::vector<render::Command>& commands, const std::string& outPath) {
+  // Refuse an unwritable output before spending any time.
+  if (!std::ofstream(outPath, std::ios::binary | std::ios::trunc)) {
+    std::cerr << "wavemix-render: cannot write " << outPath << '\n';
+    return Malformed;
+  }
+  wo::VirtualDevice& device = wo::VirtualDevice::Install();
+  std::vector<std::uint8_t> recording;
+  wo::PCMWAVEFORMAT format{};
+  {
+    render::VirtualClock clock(device);
+    render::ScriptRunner runner(clock, std::cout);
+    runner.onSessionFormat = [&device](const wo::PCMWAVEFORMAT& f) {
+      device.SetBytesPerSecond(f.nAvgBytesPerSec);
+    };
+    runner.Run(commands);
+    recording = device.Recording();
+    format = runner.OutputFormat();
+  }
+  wo::VirtualDevice::Uninstall();
+  std::cout.flush();
+  if (!render::WriteWaveFile(outPath, format, recording)) {
+    std::cerr << "wavemix-render: cannot write " << outPath << '\n';
+    return Malformed;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  std::vector<render::Command> commands;
+  if (args.size() == 2 && args[0] == "--live") {
+    if (!ReadScript(args[1], commands)) return Malformed;
+    return RenderLive(commands);
+  }
+  if (args.size() == 2 && args[0].rfind("--", 0) != 0) {
+    if (!ReadScript(args[0], commands)) return Malformed;
+    return RenderToFile(commands, args[1]);
+  }
+  return Usage();
+}
