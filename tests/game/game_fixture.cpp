@@ -1,0 +1,97 @@
+#include "game_fixture.h"
+
+#include <QApplication>
+#include <QDir>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "game/game_variables.h"
+#include "platform/qt/fonts.h"
+
+namespace brandel::testing {
+
+void EnsureApplication() {
+  static int argc = 1;
+  static char name[] = "game_tests";
+  static char* argv[] = {name, nullptr};
+  static QApplication* app = [] {
+    auto* created = new QApplication(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);  // tests close windows and go on
+    qtui::InstallFontSubstitutions();
+    return created;
+  }();
+  (void)app;
+}
+
+const std::vector<std::string>& AllPictureNames() {
+  static const std::vector<std::string> names = {
+      "title.bmp",    "title2.bmp",   "tuzuku.bmp",   "sakana0.bmp",  "sakana1.bmp",  "sakana2.bmp",
+      "sakana3.bmp",  "fish_ba0.bmp", "fish_ba1.bmp", "fish_ba2.bmp", "fish_ba3.bmp", "fish_ba4.bmp",
+      "doll0.bmp",    "doll1.bmp",    "doll2.bmp",    "doll3.bmp",    "doll4.bmp",    "doll_sp0.bmp",
+      "doll_sp1.bmp", "doll_sp2.bmp", "doll_sp3.bmp", "doll_sp4.bmp"};
+  return names;
+}
+
+QImage SolidPicture(const std::string& name) {
+  const std::size_t hash = std::hash<std::string>{}(name);
+  QImage picture(150, 100, QImage::Format_RGB32);
+  picture.fill(QColor::fromRgb(static_cast<QRgb>(hash & 0xFFFFFF)));
+  return picture;
+}
+
+QRgb RowColour(int row) { return qRgb(row, 255 - row, (row * 7) % 256); }
+
+QImage RowPicture() {
+  QImage picture(150, 100, QImage::Format_RGB32);
+  for (int y = 0; y < 100; ++y) {
+    for (int x = 0; x < 150; ++x) picture.setPixel(x, y, RowColour(y));
+  }
+  return picture;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const std::string& path, const std::string& contents) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << contents;
+}
+
+void GameTest::SetUp() {
+  EnsureApplication();
+  ASSERT_TRUE(folder_.isValid());
+  QDir(folder_.path()).mkdir("cg");
+  Game = GameVariables{};  // zero, as at program start
+}
+
+void GameTest::TearDown() { form_.reset(); }
+
+void GameTest::SavePicture(const std::string& name, const QImage& picture) {
+  ASSERT_TRUE(picture.save(QString::fromStdString(PicturePath(name)), "BMP"));
+}
+
+void GameTest::WriteAllPictures() {
+  for (const std::string& name : AllPictureNames()) SavePicture(name, SolidPicture(name));
+}
+
+TForm1& GameTest::Start() {
+  form_ = std::make_unique<TForm1>(Folder(), &boxes_);
+  form_->SetSleep([](int) {});
+  return *form_;
+}
+
+std::vector<std::string> GameTest::BoxTexts() {
+  std::vector<std::string> texts;
+  for (const auto& box : boxes_.TakeShown()) texts.push_back(box.text);
+  return texts;
+}
+
+std::string GameTest::ShownPicture() const {
+  const std::string& path = form_->cg->FileName();
+  return path.substr(path.rfind('/') + 1);
+}
+
+}  // namespace brandel::testing

@@ -1,0 +1,58 @@
+// A game window on a temporary asset folder with scripted boxes, and helpers to build that folder.
+#pragma once
+
+#include <QImage>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "game/unit1.h"
+#include "platform/qt/scripted_dialogs.h"
+
+namespace brandel::testing {
+
+// The QApplication every widget test needs; created once.
+void EnsureApplication();
+
+// Every picture of the cg folder, by file name.
+const std::vector<std::string>& AllPictureNames();
+
+// A 150 x 100 picture in one colour of its own per name.
+QImage SolidPicture(const std::string& name);
+// A 150 x 100 picture whose row r has the colour RowColour(r): red = r tells the row.
+QImage RowPicture();
+QRgb RowColour(int row);
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& contents);
+
+class GameTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  std::string Folder() const { return folder_.path().toStdString() + "/"; }
+  std::string RecordPath() const { return Folder() + "my.dat"; }
+  std::string PicturePath(const std::string& name) const { return Folder() + "cg/" + name; }
+  void WriteRecord(const std::string& contents) { WriteFile(RecordPath(), contents); }
+  std::string Record() const { return ReadFile(RecordPath()); }
+  void WriteAllPictures();
+  void SavePicture(const std::string& name, const QImage& picture);
+
+  // Creates the window on the folder (runs FormCreate); texts of its boxes go to boxes_.
+  TForm1& Start();
+  // The texts of the boxes shown since the last call.
+  std::vector<std::string> BoxTexts();
+  std::vector<qtui::ScriptedDialogs::Box> Boxes() { return boxes_.TakeShown(); }
+  // File name of the picture in cg, e.g. "title.bmp"; empty without one.
+  std::string ShownPicture() const;
+
+  QTemporaryDir folder_;
+  qtui::ScriptedDialogs boxes_;
+  std::unique_ptr<TForm1> form_;
+};
+
+}  // namespace brandel::testing

@@ -1,0 +1,89 @@
+// The real Qt boxes: caption, icon, buttons and keys. Each test answers the box from a timer
+// that finds it as the active modal widget; a watchdog closes it if the answer never comes.
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "game_fixture.h"
+#include "platform/qt/qt_dialogs.h"
+
+namespace brandel::testing {
+namespace {
+
+struct SeenBox {
+  QString caption;
+  QString text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QStringList buttons;
+};
+
+class QtDialogsTest : public GameTest {
+ protected:
+  // Runs show(); while its box is open, records it and then calls answer(box).
+  template <typename Show>
+  SeenBox WithBox(Show show, std::function<void(QMessageBox*)> answer) {
+    SeenBox seen;
+    bool found = false;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr || found) return;
+      found = true;
+      seen.caption = box->windowTitle();
+      seen.text = box->text();
+      seen.icon = box->icon();
+      for (QAbstractButton* button : box->buttons()) seen.buttons << button->text();
+      answer(box);
+    });
+    poll.start();
+    QTimer::singleShot(5000, [] {
+      if (QWidget* open = QApplication::activeModalWidget()) open->close();
+    });
+    show();
+    EXPECT_TRUE(found) << "no box came up";
+    return seen;
+  }
+
+  qtui::QtDialogs dialogs_{QStringLiteral("ブランデル２")};
+};
+
+TEST_F(QtDialogsTest, MessageBoxHasTheTitleOneOkAndNoIconAndBreaksLinesAtCr) {
+  const SeenBox seen = WithBox([&] { dialogs_.ShowMessage(QStringLiteral("一行目\r二行目")); },
+                               [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
+  EXPECT_EQ(seen.caption.toStdString(), "ブランデル２");
+  EXPECT_EQ(seen.text.toStdString(), "一行目\n二行目");
+  EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
+  EXPECT_EQ(seen.buttons, QStringList{"OK"});
+}
+
+TEST_F(QtDialogsTest, ErrorBoxHasTheTitleTheErrorIconAndOk) {
+  const SeenBox seen = WithBox([&] { dialogs_.ShowError(QStringLiteral("I/O ｴﾗｰ (103)")); },
+                               [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
+  EXPECT_EQ(seen.caption.toStdString(), "ブランデル２");
+  EXPECT_EQ(seen.text.toStdString(), "I/O ｴﾗｰ (103)");
+  EXPECT_EQ(seen.icon, QMessageBox::Critical);
+  EXPECT_EQ(seen.buttons, QStringList{"OK"});
+}
+
+TEST_F(QtDialogsTest, ConfirmationIsAnsweredWithYAndN) {
+  bool answer = false;
+  SeenBox seen = WithBox([&] { answer = dialogs_.Confirm(QStringLiteral("やめてやらー")); },
+                         [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Y); });
+  EXPECT_TRUE(answer);
+  EXPECT_EQ(seen.caption.toStdString(), "確認");
+  EXPECT_EQ(seen.text.toStdString(), "やめてやらー");
+  EXPECT_EQ(seen.icon, QMessageBox::Question);
+  seen.buttons.sort();
+  EXPECT_EQ(seen.buttons, (QStringList{"いいえ(&N)", "はい(&Y)"}));
+
+  answer = true;
+  WithBox([&] { answer = dialogs_.Confirm(QStringLiteral("やめてやらー")); },
+          [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_N); });
+  EXPECT_FALSE(answer);
+}
+
+}  // namespace
+}  // namespace brandel::testing
