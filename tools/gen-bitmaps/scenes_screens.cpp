@@ -46,10 +46,10 @@ void DrawTuzuku(QPainter& p) {
   Sky(p, pal::kNightTop, pal::kDuskTop, 100);
   Stars(p, 50, 31, 70);
   Moon(p, QPointF(128, 16), 9);
-  OutlinedText(p, 75, 48, QString::fromUtf8("つづく"), PixelFont("IPAPGothic", 28, true), pal::kWhite, pal::kInk,
+  OutlinedText(p, 75, 40, QString::fromUtf8("つづく"), PixelFont("IPAPGothic", 28, true), pal::kWhite, pal::kInk,
                pal::kMagic);
-  ShadowedText(p, 75, 66, QStringLiteral("to be continued"), PixelFont("IPAPGothic", 12, false), pal::kStar, pal::kInk);
-  HillTop(p, QPointF(75, 124), 100, 38, pal::kBuildingNight);
-  DrawHero(p, QPointF(62, 92), 1.0, false, HeroPose::kSit, HeroFace::kHappy);
-  DrawDoll(p, QPointF(84, 92), 0.55, true, DollMood::kCalm);
+  ShadowedText(p, 75, 56, QStringLiteral("to be continued"), PixelFont("IPAPGothic", 12, false), pal::kStar, pal::kInk);
+  HillTop(p, QPointF(75, 128), 100, 38, pal::kBuildingNight);
+  DrawHero(p, QPointF(64, 96), 0.85, false, HeroPose::kSit, HeroFace::kHappy);
+  DrawDoll(p, QPointF(83, 96), 0.5, true, DollMood::kCalm);
 }

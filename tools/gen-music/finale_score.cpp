@@ -67,7 +67,7 @@ MidiTrack Lead() {
 // Tender part: F C Dm G | Am F G C | F G F-G C.
 MidiTrack Flute() {
   MidiTrack track = Instrument("Flute", kFlute, kFluteProgram, 105, 70);
-  Place(track, {kFlute, 84, 0.95}, kTenderStart,
+  Place(track, {kFlute, 100, 0.95}, kTenderStart,
         "A4/3 C5/1 F5/4   E5/2 D5/2 C5/2 G4/2   A4/2 D5/2 F5/3 E5/1   D5/6 r/2 "
         "C5/3 E5/1 A5/4   G5/2 F5/2 E5/2 C5/2   D5/3 E5/1 F5/2 D5/2   E5/8 "
         "A5/3 G5/1 F5/2 A4/2   B4/2 D5/2 G5/2 F5/2   E5/4 D5/4   C5/8");
@@ -80,7 +80,7 @@ MidiTrack Strings() {
         "A3+C4+E4/8 F3+A3+C4/8 G3+B3+D4/8 E3+G#3+B3/8 "
         "A3+C4+E4/8 F3+A3+C4/8 D3+F3+A3/8 E3+G#3+B3+E4/8");
   track.Program(kTenderStart, kStrings, kSlowStrings);
-  Place(track, {kStrings, 52, 1.0}, kTenderStart,
+  Place(track, {kStrings, 66, 1.0}, kTenderStart,
         "F3+A3+C4/8 E3+G3+C4/8 D3+F3+A3/8 D3+G3+B3/8 C3+E3+A3/8 C3+F3+A3/8 "
         "D3+G3+B3/8 E3+G3+C4/8 F3+A3+C4/8 D3+G3+B3/8 F3+A3+C4/4 D3+G3+B3/4 E3+G3+C4/8");
   return track;
@@ -95,7 +95,7 @@ MidiTrack Bass() {
         "A2/1 A2/1 A2/1 A2/1 A2/1 A2/1 A2/1 A2/1   F2/1 F2/1 F2/1 F2/1 F2/1 F2/1 F2/1 F2/1 "
         "D2/1 D2/1 D2/1 D2/1 D2/1 D2/1 D2/1 D2/1   E2/8");
   // ...long, walking roots under the tenderness.
-  Place(track, {kBass, 60, 0.95}, kTenderStart,
+  Place(track, {kBass, 74, 0.95}, kTenderStart,
         "F2/8 C2/4 E2/4 D2/8 G2/8 A2/4 G2/4 F2/8 G2/8 C2/4 E2/4 F2/8 G2/8 F2/4 G2/4 C2/8");
   return track;
 }
@@ -130,7 +130,7 @@ MidiTrack Drums() {
 
 MidiTrack Piano() {
   MidiTrack track = Instrument("Piano", kPiano, kGrandPiano, 90, 70);
-  const Voice piano{kPiano, 50, 1.6};  // let each note ring over the next, as with the pedal down
+  const Voice piano{kPiano, 66, 1.6};  // let each note ring over the next, as with the pedal down
   Place(track, piano, kTenderStart,
         "F2/1 C3/1 F3/1 A3/1 C4/1 A3/1 F3/1 C3/1   C2/1 G2/1 C3/1 E3/1 G3/1 E3/1 C3/1 G2/1 "
         "D2/1 A2/1 D3/1 F3/1 A3/1 F3/1 D3/1 A2/1   G2/1 D3/1 G3/1 B3/1 D4/1 B3/1 G3/1 D3/1 "
