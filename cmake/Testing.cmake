@@ -11,8 +11,15 @@ function(brandel_add_test name)
   target_compile_definitions(${name} PRIVATE
     BRANDEL_BIN_DIR="${BRANDEL_BIN_DIR}"
     BRANDEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  # A list inside PROPERTIES passes through several unquoted expansions in CMake's
+  # GoogleTest module (3.25) before it reaches set_tests_properties; unescaped, every entry
+  # after the first turns into a property name of its own and the labels are lost. Seven
+  # backslashes bring each separator through intact (ctest --show-only=json-v1 shows it).
+  string(REPEAT "\\" 7 escape)
+  set(environment QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy ${T_ENV})
+  string(REPLACE ";" "${escape};" environment "${environment}")
+  string(REPLACE ";" "${escape};" labels "${T_LABELS}")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy;${T_ENV}"
-               LABELS "${T_LABELS}")
+    PROPERTIES ENVIRONMENT "${environment}" LABELS "${labels}")
 endfunction()

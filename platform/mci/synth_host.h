@@ -1,0 +1,49 @@
+// The FluidSynth set-up that live playback and offline rendering share: settings, a
+// synthesizer with the General MIDI soundfont, and a file player over a checked song.
+#pragma once
+
+#include <fluidsynth.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/mci/mci.h"
+#include "platform/mci/midi_song.h"
+
+namespace mci {
+
+// BRANDEL_SOUNDFONT when set, else Debian's default General MIDI soundfont.
+std::string SoundfontPath();
+
+struct PlayerDeleter {
+  void operator()(fluid_player_t* player) const { delete_fluid_player(player); }
+};
+using PlayerPtr = std::unique_ptr<fluid_player_t, PlayerDeleter>;
+
+class SynthHost {
+ public:
+  // Loads the soundfont with dynamic sample loading (samples are read when a preset is
+  // first used), so a large soundfont costs little memory. The player runs on the
+  // synthesizer's sample clock: live it follows the audio output, offline the rendering.
+  // MCIERR_NO_SOUNDFONT or MCIERR_SYNTH_FAILED on failure.
+  static MCIERROR Create(std::unique_ptr<SynthHost>* host);
+  ~SynthHost();
+  SynthHost(const SynthHost&) = delete;
+  SynthHost& operator=(const SynthHost&) = delete;
+
+  fluid_settings_t* Settings() const { return settings_; }
+  fluid_synth_t* Synth() const { return synth_; }
+  double SampleRate() const;
+
+  // A player loaded with the song, not started; null on failure. onTick (may be null) is
+  // called on the thread that renders, once per step of the player's clock.
+  PlayerPtr NewPlayer(const MidiSong& song, handle_midi_tick_func_t onTick,
+                      void* tickData) const;
+
+ private:
+  SynthHost() = default;
+  fluid_settings_t* settings_ = nullptr;
+  fluid_synth_t* synth_ = nullptr;
+};
+
+}  // namespace mci
