@@ -118,14 +118,15 @@ void ConvertRate(SampleBlock& block, std::uint32_t from, std::uint32_t to, std::
     }
     block.Replace(out, size);
   } else {
-    const std::uint32_t d = (from + to / 2) / to;
-    const std::uint32_t m = n / d;
+    // 64-bit sum: a rate near 2^32 must not wrap to a divisor of 0.
+    const std::uint64_t d = (std::uint64_t{from} + to / 2) / to;
+    const auto m = static_cast<std::uint32_t>(n / d);
     const std::uint64_t size = std::uint64_t{m} * channels;
     std::uint8_t* out = SampleBlock::Allocate(size);
     for (std::uint32_t f = 0; f + 1 < m; ++f) {
       for (std::uint16_t c = 0; c < channels; ++c) {
         std::int64_t sum = 0;
-        for (std::uint32_t j = 0; j < d; ++j) sum += in[(std::uint64_t{f} * d + j) * channels + c] - 128;
+        for (std::uint64_t j = 0; j < d; ++j) sum += in[(std::uint64_t{f} * d + j) * channels + c] - 128;
         out[std::uint64_t{f} * channels + c] = static_cast<std::uint8_t>(128 + sum / static_cast<std::int64_t>(d));
       }
     }

@@ -137,6 +137,8 @@ TEST(ConvertWaveFormat, EmptyResultsAndUnknownDepthsFail) {
   EXPECT_EQ(ConvertError(kMono11, Format(1, 11025, 24), {1, 2, 3, 4, 5, 6}), "File format not supported");
   EXPECT_EQ(ConvertError(kMono11, Format(1, 11025, 4), {1, 2}), "File format not supported");
   EXPECT_EQ(ConvertError(kMono11, Format(2, 44100, 24), {1, 2, 3, 4, 5, 6}), "File format not supported");
+  // A rate near 2^32 gives a huge divisor, not a wrapped one: no whole output frame.
+  EXPECT_EQ(ConvertError(kMono11, Format(1, 0xFFFFFFFFu, 8), {1, 2, 3, 4}), kOutOfMemory);
   // A one-byte wave already in the output format is fine.
   EXPECT_EQ(Convert(kMono11, kMono11, {77}), (Bytes{77}));
 }
