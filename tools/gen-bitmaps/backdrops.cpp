@@ -1,6 +1,7 @@
 #include "backdrops.h"
 
 #include <cmath>
+#include <numbers>
 
 #include "draw.h"
 
@@ -34,7 +35,7 @@ void Moon(QPainter& p, QPointF centre, double radius) {
 void Sun(QPainter& p, QPointF centre, double radius, bool rays) {
   if (rays) {
     for (int i = 0; i < 12; ++i) {
-      const double a = i * M_PI / 6;
+      const double a = i * std::numbers::pi / 6;
       Line(p, centre + QPointF(std::cos(a), std::sin(a)) * (radius + 2),
            centre + QPointF(std::cos(a), std::sin(a)) * (radius + 5), pal::kSun);
     }

@@ -1,6 +1,7 @@
 #include "effects.h"
 
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 #include "draw.h"
@@ -14,7 +15,7 @@ QPointF Polar(QPointF centre, double radius, double radians) {
 QPolygonF StarPolygon(QPointF centre, double outer, double inner, int spikes, double turn) {
   QPolygonF star;
   for (int i = 0; i < spikes * 2; ++i) {
-    const double a = turn + i * M_PI / spikes;
+    const double a = turn + i * std::numbers::pi / spikes;
     star << Polar(centre, i % 2 == 0 ? outer : inner, a);
   }
   return star;
@@ -45,7 +46,7 @@ void ImpactStar(QPainter& p, QPointF centre, double radius, int spikes, const QC
 void SpeedLines(QPainter& p, QPointF focus, double calmRadius, int count, const QColor& color, uint32_t seed) {
   for (int i = 0; i < count; ++i) {
     const uint32_t h = Hash(seed + static_cast<uint32_t>(i) * 31u);
-    const double a = 2 * M_PI * i / count + (h % 100) * 0.002;
+    const double a = 2 * std::numbers::pi * i / count + (h % 100) * 0.002;
     const double start = calmRadius + (h >> 8) % 12;
     FillPolygon(p, QPolygonF({Polar(focus, start, a), Polar(focus, 200, a - 0.03), Polar(focus, 200, a + 0.03)}), color,
                 kNoOutline);
@@ -53,7 +54,7 @@ void SpeedLines(QPainter& p, QPointF focus, double calmRadius, int count, const 
 }
 
 void Sparkle(QPainter& p, QPointF c, double r, const QColor& color) {
-  FillPolygon(p, StarPolygon(c, r, r * 0.25, 4, -M_PI / 2), color, kNoOutline);
+  FillPolygon(p, StarPolygon(c, r, r * 0.25, 4, -std::numbers::pi / 2), color, kNoOutline);
   Dot(p, c, pal::kWhite);
 }
 

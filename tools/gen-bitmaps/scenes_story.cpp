@@ -103,14 +103,9 @@ void DrawDoll0(QPainter& p) {
   Sun(p, QPointF(22, 18), 8, true);
   Meadow(p, 80, pal::kGrass, pal::kGrassDark);
   // The open present it came in.
-  Fill(p, QRectF(104, 74, 22, 16), pal::kTunic);
-  p.fillRect(QRectF(113, 74, 4, 16), pal::kGold);
+  Polygon(p, {QPointF(104, 74), QPointF(126, 74), QPointF(126, 90), QPointF(104, 90)}, pal::kTunic);
+  Fill(p, QRectF(113, 75, 4, 15), pal::kGold);
   Polygon(p, {QPointF(102, 74), QPointF(104, 66), QPointF(128, 62), QPointF(128, 70)}, pal::kTunic);
-  Outline(p, [] {
-    QPainterPath box;
-    box.addRect(QRectF(104, 74, 22, 16));
-    return box;
-  }(), pal::kInk);
   GroundShadow(p, QPointF(62, 88), 14);
   DrawHero(p, QPointF(62, 88), 1.25, false, HeroPose::kHoldUp, HeroFace::kHappy);
   DrawDoll(p, QPointF(64, 38), 0.62, false, DollMood::kSweet);
