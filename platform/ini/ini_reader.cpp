@@ -9,6 +9,10 @@
 namespace ini {
 namespace {
 
+// A settings file is a few lines; beyond this much the rest is not read, so a huge file
+// costs no more memory than this.
+constexpr std::size_t kMaxFileBytes = 1 << 20;
+
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view Trim(std::string_view s) {
@@ -125,7 +129,9 @@ IniFile IniFile::Load(const std::filesystem::path& path) {
   std::string text;
   char chunk[4096];
   std::size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, got);
+  while (text.size() < kMaxFileBytes && (got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+    text.append(chunk, got);
+  }
   std::fclose(file);
   return Parse(text);
 }

@@ -149,4 +149,10 @@ bool FreeResource(HGLOBAL loaded) {
   return true;
 }
 
+std::size_t LoadedResourceCount() {
+  Table& table = TheTable();
+  std::lock_guard guard(table.lock);
+  return table.loaded.size();
+}
+
 }  // namespace res

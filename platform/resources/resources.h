@@ -2,6 +2,7 @@
 // standing in for a module's resources (the mixer reads waves of type "WAVE" from it).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -32,5 +33,8 @@ HGLOBAL LoadResource(HMODULE module, HRSRC resource);
 void* LockResource(HGLOBAL loaded);
 std::uint32_t SizeofResource(HMODULE module, HRSRC resource);
 bool FreeResource(HGLOBAL loaded);
+
+// Test support: resources loaded and not yet freed.
+std::size_t LoadedResourceCount();
 
 }  // namespace res

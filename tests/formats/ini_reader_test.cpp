@@ -187,4 +187,14 @@ TEST_F(IniFolder, BinaryFileIsReadWithoutFault) {
   EXPECT_EQ(IniFile::Load(folder_ / "bin.ini").Int("s", "k", 0), 9);
 }
 
+TEST_F(IniFolder, OnlyTheFirstMebibyteOfAHugeFileIsRead) {
+  std::string text = "[s]\nfirst=1\n";
+  text += std::string(3 << 20, 'x');
+  text += "\n[t]\nlast=2\n";
+  Write(folder_ / "huge.ini", text);
+  const IniFile f = IniFile::Load(folder_ / "huge.ini");
+  EXPECT_EQ(f.Int("s", "first", 0), 1);
+  EXPECT_EQ(f.Int("t", "last", 0), 0);
+}
+
 }  // namespace

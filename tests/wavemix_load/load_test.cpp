@@ -156,6 +156,10 @@ TEST_F(WaveLoad, ResourcesByNameAndNumber) {
   res::RegisterResource(nullptr, "WAVE", "junk", {1, 2, 3});
   EXPECT_EQ(ErrorOf([&] { WaveMixOpenWave(session_, "junk", nullptr, MixOpenFromResource); }),
             "This is not a WAVE file");
+  res::RegisterResource(nullptr, "WAVE", "deep", Wave(1, 11025, 16, {1}));
+  EXPECT_EQ(ErrorOf([&] { WaveMixOpenWave(session_, "deep", nullptr, MixOpenFromResource); }), kOutOfMemory);
+  // Every loaded resource was given back, after the loads and after the failures.
+  EXPECT_EQ(res::LoadedResourceCount(), 0u);
 }
 
 TEST_F(WaveLoad, SessionAndDeviceAreCheckedFirst) {
