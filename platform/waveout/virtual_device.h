@@ -6,7 +6,8 @@
 // clock and the timer clock agree. By virtual time t ms, floor(t * bytesPerSecond / 1000)
 // bytes of time have passed. The recording holds one byte per byte of time: what the device
 // played, or 128 while it ran dry, was paused or closed. bytesPerSecond is that of the
-// latest open (or the one given to Install before any open).
+// latest open (or the one given to Install before any open); a change of rate takes effect
+// from that moment. Opening a second time while open fails with MMSYSERR_ALLOCATED.
 #pragma once
 
 #include <cstdint>
@@ -31,7 +32,8 @@ class VirtualDevice {
   void SetBytesPerSecond(std::uint32_t bytesPerSecond);
   const std::vector<std::uint8_t>& Recording() const;
 
-  // Failure injection.
+  // Failure injection. Refused opens give MMSYSERR_ALLOCATED, prepares MMSYSERR_NOMEM,
+  // writes MMSYSERR_ERROR, format queries WAVERR_BADFORMAT.
   void RefuseOpen(bool refuse);                  // waveOutOpen (not the query) fails
   void RefusePrepareNumber(int n);               // the nth prepare from now fails (1 = next); 0 = none
   void RefuseWrites(bool refuse);                // waveOutWrite fails

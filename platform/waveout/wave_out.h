@@ -2,8 +2,14 @@
 // back end chosen by the environment variable WAVEMIX_OUTPUT:
 //   sdl (default)      real devices through SDL2 audio (callback mode)
 //   null               one silent device that plays in real time
-//   null:PATH.wav      the same, writing everything it plays to PATH.wav
+//   null:PATH.wav      the same, writing everything it plays to PATH.wav: one byte per byte
+//                      of time, 128 while it runs dry or is paused (and for the time it
+//                      stays closed between openings of the same format)
+// An unknown value is reported on stderr and sdl is used. The choice is read at first use.
 // Tests and offline rendering install the virtual device instead (virtual_device.h).
+//
+// Formats: 8-bit PCM, mono or stereo. Header size arguments are not checked (the platform's
+// 32-byte header is a different size here).
 //
 // Threading: every call comes from the UI thread. A back end's own thread never touches a
 // caller's record: it only posts "block finished" (MM_WOM_DONE) through the message layer;

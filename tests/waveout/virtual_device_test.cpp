@@ -219,6 +219,22 @@ TEST_F(VirtualDeviceTest, AMessageFromBeforeAResetDoesNotMarkABlockWrittenAgain)
   EXPECT_EQ(Position(), 200u);
 }
 
+TEST_F(VirtualDeviceTest, ABlockFinishedWhileTheMessageQueueIsFullStillComesBack) {
+  Open(Format(1, 11025));
+  Block a(100, 1);
+  PrepareAndWrite(a);
+  std::size_t junk = 0;
+  while (msg::PostMessage(sink, 0x401, 0, 0)) ++junk;
+  ASSERT_GT(junk, 0u);
+  // The block ends at 10 ms while nothing more can be posted; the pump then empties the
+  // queue, and the device posts the message it kept as soon as it plays on.
+  vd->Advance(50, Drain);
+  Drain();
+  ASSERT_EQ(dones.size(), 1u);
+  EXPECT_EQ(dones[0].header, &a.header);
+  EXPECT_TRUE(a.header.dwFlags & WHDR_DONE);
+}
+
 TEST_F(VirtualDeviceTest, HeadersAndHandlesAreChecked) {
   Open(Format(1, 11025));
   Block a(100, 1);
