@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "music/media_player.h"
@@ -55,6 +56,7 @@ void PrintTo(const NotifyRecorder::Notice& n, std::ostream* os) {
 class Playback : public ::testing::Test {
  protected:
   music_test::ScopedEnv driver{"BRANDEL_MUSIC_DRIVER", "sdl2"};
+  music_test::ScopedEnv sdlDevice{"SDL_AUDIODRIVER", "dummy"};
   music_test::TempFolder folder;
   NotifyRecorder notify;
 
@@ -146,6 +148,28 @@ TEST_F(Playback, SeekToStartStopsAndTheNextPlayStartsOver) {
   ASSERT_EQ(Play(device, notify.Window()), 0u);
   ASSERT_TRUE(PumpMessagesUntil([] { return NotifyRecorder::Received().size() == 2; }, 5s));
   EXPECT_EQ(NotifyRecorder::Received().back(), (Notice{MCI_NOTIFY_SUCCESSFUL, device}));
+  EXPECT_EQ(Close(device), 0u);
+}
+
+TEST_F(Playback, AnEndPostedBeforeARewindIsNotTakenForTheNewRun) {
+  const MCIDEVICEID device = Open(shortSong);
+  ASSERT_EQ(Play(device, notify.Window()), 0u);
+  // Let the run end without draining messages: its end notice stays queued.
+  const auto deadline = std::chrono::steady_clock::now() + 5s;
+  while (Status(device, MCI_STATUS_MODE) == MCI_MODE_PLAY &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(5ms);
+  }
+  ASSERT_EQ(Status(device, MCI_STATUS_MODE), MCI_MODE_STOP);
+  std::this_thread::sleep_for(50ms);
+
+  MCI_SEEK_PARMS seek;
+  ASSERT_EQ(mciSendCommand(device, MCI_SEEK, MCI_WAIT | MCI_SEEK_TO_START, &seek), 0u);
+  ASSERT_EQ(Play(device, notify.Window()), 0u);
+  PumpMessagesFor(100ms);
+  EXPECT_EQ(NotifyRecorder::Received(), (std::vector<Notice>{{MCI_NOTIFY_ABORTED, device}}))
+      << "the first run's end was reported as the second's";
+  EXPECT_EQ(Status(device, MCI_STATUS_MODE), MCI_MODE_PLAY);
   EXPECT_EQ(Close(device), 0u);
 }
 
