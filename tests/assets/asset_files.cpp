@@ -3,7 +3,9 @@
 #include <fstream>
 #include <iterator>
 
-std::string BinPath(const std::string& name) { return std::string(BRANDEL_BIN_DIR) + "/" + name; }
+std::string BinPath(const std::string& name) {
+  return std::string(BRANDEL_BIN_DIR) + "/" + name;
+}
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -13,13 +13,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-int RunCommand(const std::string& command) { return std::system((command + " 2>/dev/null").c_str()); }
+int RunCommand(const std::string& command) {
+  return std::system((command + " 2>/dev/null").c_str());
+}
 
 class Generators : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() /
-           ("brandel-generators-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+           ("brandel-generators-" +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
@@ -28,7 +31,8 @@ class Generators : public ::testing::Test {
   void ExpectSameAsShipped(const std::string& generated, const std::string& shipped) {
     const auto bytes = ReadWholeFile((dir_ / generated).string());
     EXPECT_FALSE(bytes.empty()) << generated << " was not written";
-    EXPECT_TRUE(bytes == ReadWholeFile(BinPath(shipped))) << generated << " differs from the build's " << shipped;
+    EXPECT_TRUE(bytes == ReadWholeFile(BinPath(shipped)))
+        << generated << " differs from the build's " << shipped;
   }
 
   fs::path dir_;
@@ -41,10 +45,13 @@ TEST_F(Generators, WriteTheSameBytesAsTheBuildDid) {
   ExpectSameAsShipped("1.wav", "1.wav");
   ExpectSameAsShipped("2.wav", "2.wav");
 
-  ASSERT_EQ(RunCommand(std::string("\"") + GEN_MUSIC + "\" \"" + (dir_ / "1.mid").string() + "\""), 0);
+  ASSERT_EQ(RunCommand(std::string("\"") + GEN_MUSIC + "\" \"" + (dir_ / "1.mid").string() + "\""),
+            0);
   ExpectSameAsShipped("1.mid", "dat/1.mid");
 
-  ASSERT_EQ(RunCommand(std::string("\"") + GEN_BITMAPS + "\" \"" + dir_.string() + "\" sakana2 title2"), 0);
+  ASSERT_EQ(
+      RunCommand(std::string("\"") + GEN_BITMAPS + "\" \"" + dir_.string() + "\" sakana2 title2"),
+      0);
   ExpectSameAsShipped("sakana2.bmp", "cg/sakana2.bmp");
   ExpectSameAsShipped("title2.bmp", "cg/title2.bmp");
 }

@@ -68,10 +68,11 @@ TEST_F(FinaleMusic, HasNotesOnSeveralProgrammedChannelsAndNoneHanging) {
   EXPECT_GE(channelsWithNotes.size(), 3u);
   for (int channel : channelsWithNotes) {
     if (channel == 9) continue;  // General MIDI percussion needs no program
-    EXPECT_TRUE(programmed.count(channel)) << "channel " << channel << " plays without a program change";
+    EXPECT_TRUE(programmed.count(channel))
+        << "channel " << channel << " plays without a program change";
   }
   for (const auto& [key, count] : sounding) {
-    EXPECT_EQ(count, 0) << "track " << std::get<0>(key) << " channel " << std::get<1>(key) << " key "
-                        << std::get<2>(key) << " is not released";
+    EXPECT_EQ(count, 0) << "track " << std::get<0>(key) << " channel " << std::get<1>(key)
+                        << " key " << std::get<2>(key) << " is not released";
   }
 }

@@ -13,11 +13,13 @@
 namespace {
 
 const std::vector<std::string> kPictureNames = {
-    "title",    "title2",   "tuzuku",   "sakana0",  "sakana1",  "sakana2",  "sakana3",  "fish_ba0",
-    "fish_ba1", "fish_ba2", "fish_ba3", "fish_ba4", "doll0",    "doll1",    "doll2",    "doll3",
+    "title",    "title2",   "tuzuku",   "sakana0",  "sakana1",  "sakana2", "sakana3", "fish_ba0",
+    "fish_ba1", "fish_ba2", "fish_ba3", "fish_ba4", "doll0",    "doll1",   "doll2",   "doll3",
     "doll4",    "doll_sp0", "doll_sp1", "doll_sp2", "doll_sp3", "doll_sp4"};
 
-std::string PicturePath(const std::string& name) { return BinPath("cg/" + name + ".bmp"); }
+std::string PicturePath(const std::string& name) {
+  return BinPath("cg/" + name + ".bmp");
+}
 
 uint32_t Le(const std::vector<uint8_t>& b, size_t at, int bytes) {
   uint32_t v = 0;

@@ -24,17 +24,19 @@ void WriteText(const fs::path& path, const std::string& text) {
 }
 
 int RunInstallScript(const fs::path& dest) {
-  const std::string command = std::string("\"") + BRANDEL_CMAKE_COMMAND + "\" -DSOURCE=\"" BRANDEL_SOURCE_DIR
-                              "/assets/my.dat\" -DDEST=\"" + dest.string() + "\" -P \"" BRANDEL_SOURCE_DIR
-                              "/assets/install-initial-record.cmake\"";
+  const std::string command =
+      std::string("\"") + BRANDEL_CMAKE_COMMAND +
+      "\" -DSOURCE=\"" BRANDEL_SOURCE_DIR "/assets/my.dat\" -DDEST=\"" + dest.string() +
+      "\" -P \"" BRANDEL_SOURCE_DIR "/assets/install-initial-record.cmake\"";
   return std::system(command.c_str());
 }
 
 class InitialRecordScript : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("brandel-record-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                        "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = fs::temp_directory_path() /
+           ("brandel-record-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
   }
   void TearDown() override { fs::remove_all(dir_); }

@@ -8,7 +8,8 @@ namespace {
 
 class Cursor {
  public:
-  Cursor(const std::vector<uint8_t>& bytes, size_t begin, size_t end) : b_(bytes), at_(begin), end_(end) {}
+  Cursor(const std::vector<uint8_t>& bytes, size_t begin, size_t end)
+      : b_(bytes), at_(begin), end_(end) {}
   bool AtEnd() const { return at_ >= end_; }
   bool Has(size_t n) const { return end_ - at_ >= n; }
   uint8_t Peek() const { return b_[at_]; }
@@ -24,7 +25,8 @@ class Cursor {
     return std::nullopt;  // more than four bytes
   }
   std::vector<uint8_t> Take(size_t n) {
-    std::vector<uint8_t> out(b_.begin() + static_cast<std::ptrdiff_t>(at_), b_.begin() + static_cast<std::ptrdiff_t>(at_ + n));
+    std::vector<uint8_t> out(b_.begin() + static_cast<std::ptrdiff_t>(at_),
+                             b_.begin() + static_cast<std::ptrdiff_t>(at_ + n));
     at_ += n;
     return out;
   }
@@ -46,7 +48,8 @@ int DataBytes(uint8_t status) {
   return kind == 0xC0 || kind == 0xD0 ? 1 : 2;
 }
 
-bool ReadTrack(const std::vector<uint8_t>& b, size_t begin, size_t end, size_t index, SmfFile& file, std::string& error) {
+bool ReadTrack(const std::vector<uint8_t>& b, size_t begin, size_t end, size_t index, SmfFile& file,
+               std::string& error) {
   Cursor in(b, begin, end);
   uint32_t tick = 0;
   uint8_t running = 0;
@@ -112,7 +115,8 @@ double SmfFile::Seconds() const {
   uint32_t last = 0;
   for (const SmfEvent& e : events) {
     last = std::max(last, e.tick);
-    if (e.status == 0xFF && e.metaType == 0x51 && e.data.size() == 3) tempoAt[e.tick] = Be(e.data, 0, 3);
+    if (e.status == 0xFF && e.metaType == 0x51 && e.data.size() == 3)
+      tempoAt[e.tick] = Be(e.data, 0, 3);
   }
   double seconds = 0;
   for (auto it = tempoAt.begin(); it != tempoAt.end() && it->first < last; ++it) {

@@ -10,9 +10,9 @@
 struct SmfEvent {
   uint32_t tick = 0;
   size_t track = 0;
-  uint8_t status = 0;             // 0x80..0xEF channel message, 0xFF meta, 0xF0/0xF7 sysex
-  uint8_t metaType = 0;           // for meta events
-  std::vector<uint8_t> data;      // data bytes, or the meta/sysex body
+  uint8_t status = 0;         // 0x80..0xEF channel message, 0xFF meta, 0xF0/0xF7 sysex
+  uint8_t metaType = 0;       // for meta events
+  std::vector<uint8_t> data;  // data bytes, or the meta/sysex body
 };
 
 struct SmfFile {

@@ -41,7 +41,8 @@ TEST(Sounds, AttackIsAShortLoudHitIn16BitMono22050) {
   WaveFile head = wave;
   head.data.resize(static_cast<size_t>(0.05 * 22050) * 2);
   WaveFile tail = wave;
-  tail.data.erase(tail.data.begin(), tail.data.end() - static_cast<std::ptrdiff_t>(0.03 * 22050) * 2);
+  tail.data.erase(tail.data.begin(),
+                  tail.data.end() - static_cast<std::ptrdiff_t>(0.03 * 22050) * 2);
   EXPECT_GT(head.Peak(), 5 * tail.Peak());
 }
 

@@ -12,13 +12,16 @@ uint32_t Le(const std::vector<uint8_t>& b, size_t at, int bytes) {
   return v;
 }
 
-bool Tag(const std::vector<uint8_t>& b, size_t at, const char* tag) { return std::memcmp(&b[at], tag, 4) == 0; }
+bool Tag(const std::vector<uint8_t>& b, size_t at, const char* tag) {
+  return std::memcmp(&b[at], tag, 4) == 0;
+}
 
 }  // namespace
 
 double WaveFile::Seconds() const {
-  return blockAlign == 0 || samplesPerSec == 0 ? 0.0
-                                               : static_cast<double>(data.size() / blockAlign) / samplesPerSec;
+  return blockAlign == 0 || samplesPerSec == 0
+             ? 0.0
+             : static_cast<double>(data.size() / blockAlign) / samplesPerSec;
 }
 
 double WaveFile::Peak() const {
@@ -40,7 +43,8 @@ std::optional<WaveFile> ParseWave(const std::vector<uint8_t>& b, std::string& er
     return std::nullopt;
   }
   if (Le(b, 4, 4) + 8 != b.size()) {
-    error = "RIFF size " + std::to_string(Le(b, 4, 4)) + " does not match the file size " + std::to_string(b.size());
+    error = "RIFF size " + std::to_string(Le(b, 4, 4)) + " does not match the file size " +
+            std::to_string(b.size());
     return std::nullopt;
   }
   WaveFile wave;
@@ -62,7 +66,8 @@ std::optional<WaveFile> ParseWave(const std::vector<uint8_t>& b, std::string& er
       wave.bitsPerSample = static_cast<uint16_t>(Le(b, body + 14, 2));
       haveFormat = true;
     } else if (Tag(b, at, "data")) {
-      wave.data.assign(b.begin() + static_cast<std::ptrdiff_t>(body), b.begin() + static_cast<std::ptrdiff_t>(body + size));
+      wave.data.assign(b.begin() + static_cast<std::ptrdiff_t>(body),
+                       b.begin() + static_cast<std::ptrdiff_t>(body + size));
       haveData = true;
     }
     at = body + size + (size & 1);

@@ -41,8 +41,8 @@ void Sun(QPainter& p, QPointF centre, double radius, bool rays) {
     }
   }
   Ellipse(p, centre, radius, radius, pal::kSun, kNoOutline);
-  Ellipse(p, centre - QPointF(radius * 0.3, radius * 0.3), radius * 0.35, radius * 0.35, pal::kFlameCore,
-          kNoOutline);
+  Ellipse(p, centre - QPointF(radius * 0.3, radius * 0.3), radius * 0.35, radius * 0.35,
+          pal::kFlameCore, kNoOutline);
 }
 
 void Cloud(QPainter& p, QPointF c, double s, const QColor& color) {
@@ -68,18 +68,31 @@ struct Palette {
 Palette CityPalette(CityMood mood) {
   switch (mood) {
     case CityMood::kDay:
-      return {{pal::kBuildingA, pal::kBuildingB, pal::kBuildingC}, pal::kDayLow, pal::kWindowDark, 55};
+      return {
+          {pal::kBuildingA, pal::kBuildingB, pal::kBuildingC}, pal::kDayLow, pal::kWindowDark, 55};
     case CityMood::kNight:
-      return {{pal::kBuildingNight, Mix(pal::kBuildingNight, pal::kBlack, 0.4), Mix(pal::kBuildingNight, pal::kBuildingB, 0.4)},
-              pal::kWindowLit, pal::kWindowDark, 45};
+      return {{pal::kBuildingNight, Mix(pal::kBuildingNight, pal::kBlack, 0.4),
+               Mix(pal::kBuildingNight, pal::kBuildingB, 0.4)},
+              pal::kWindowLit,
+              pal::kWindowDark,
+              45};
     case CityMood::kBurning:
-      return {{Mix(pal::kBuildingB, pal::kFireTop, 0.5), Mix(pal::kBuildingA, pal::kFireTop, 0.4), Mix(pal::kRuin, pal::kFireTop, 0.3)},
-              pal::kFlameMid, pal::kRuin, 60};
+      return {{Mix(pal::kBuildingB, pal::kFireTop, 0.5), Mix(pal::kBuildingA, pal::kFireTop, 0.4),
+               Mix(pal::kRuin, pal::kFireTop, 0.3)},
+              pal::kFlameMid,
+              pal::kRuin,
+              60};
     case CityMood::kRuined:
-      return {{pal::kRuin, Mix(pal::kRuin, pal::kBlack, 0.4), Mix(pal::kRuin, pal::kFireTop, 0.3)}, pal::kFlameOuter, pal::kBlack, 25};
+      return {{pal::kRuin, Mix(pal::kRuin, pal::kBlack, 0.4), Mix(pal::kRuin, pal::kFireTop, 0.3)},
+              pal::kFlameOuter,
+              pal::kBlack,
+              25};
     case CityMood::kDawn:
-      return {{Mix(pal::kBuildingB, pal::kDuskTop, 0.4), Mix(pal::kBuildingA, pal::kDuskTop, 0.3), Mix(pal::kBuildingC, pal::kDawnLow, 0.2)},
-              pal::kWindowLit, pal::kWindowDark, 20};
+      return {{Mix(pal::kBuildingB, pal::kDuskTop, 0.4), Mix(pal::kBuildingA, pal::kDuskTop, 0.3),
+               Mix(pal::kBuildingC, pal::kDawnLow, 0.2)},
+              pal::kWindowLit,
+              pal::kWindowDark,
+              20};
   }
   return CityPalette(CityMood::kDay);
 }
@@ -92,26 +105,30 @@ void City(QPainter& p, int groundY, int maxHeight, CityMood mood, uint32_t seed)
   for (uint32_t i = 0; x < kPictureWidth; ++i) {
     const uint32_t h = Hash(seed * 131u + i);
     const int width = 10 + static_cast<int>(h % 12);
-    int height = maxHeight / 2 + static_cast<int>((h >> 8) % static_cast<uint32_t>(maxHeight / 2 + 1));
+    int height =
+        maxHeight / 2 + static_cast<int>((h >> 8) % static_cast<uint32_t>(maxHeight / 2 + 1));
     const QColor wall = colours.walls[(h >> 16) % 3];
     const int top = groundY - height;
     if (mood == CityMood::kRuined) {
       // Broken tops: a jagged edge instead of a roof.
       const double w = width;
-      Polygon(p, {QPointF(x, groundY), QPointF(x, top + 4), QPointF(x + w * 0.3, top),
-                  QPointF(x + w * 0.45, top + 6), QPointF(x + w * 0.7, top + 2), QPointF(x + w, top + 8),
-                  QPointF(x + w, groundY)},
+      Polygon(p,
+              {QPointF(x, groundY), QPointF(x, top + 4), QPointF(x + w * 0.3, top),
+               QPointF(x + w * 0.45, top + 6), QPointF(x + w * 0.7, top + 2),
+               QPointF(x + w, top + 8), QPointF(x + w, groundY)},
               wall, kNoOutline);
       height -= 8;
     } else {
       Fill(p, QRectF(x, top, width, height), wall);
-      Fill(p, QRectF(x, top, width, 1), Mix(wall, pal::kWhite, 0.25));  // roof edge catches the light
+      Fill(p, QRectF(x, top, width, 1),
+           Mix(wall, pal::kWhite, 0.25));  // roof edge catches the light
       if ((h >> 24) % 4 == 0) Fill(p, QRectF(x + width / 2, top - 4, 1, 4), wall);  // antenna
     }
     // Windows: 2 x 2 with a one-pixel gap, some lit.
     for (int wy = groundY - height + 3; wy < groundY - 3; wy += 4) {
       for (int wx = x + 2; wx < x + width - 3; wx += 4) {
-        const bool lit = Hash(h ^ static_cast<uint32_t>(wx * 7919 + wy)) % 100 < static_cast<uint32_t>(colours.litPercent);
+        const bool lit = Hash(h ^ static_cast<uint32_t>(wx * 7919 + wy)) % 100 <
+                         static_cast<uint32_t>(colours.litPercent);
         Fill(p, QRectF(wx, wy, 2, 2), lit ? colours.lit : colours.dark);
       }
     }

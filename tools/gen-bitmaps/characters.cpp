@@ -13,7 +13,10 @@ void Sword(QPainter& p, QPointF hilt, QPointF tip) {
   const QPointF side(-dir.y(), dir.x());
   Polygon(p, {hilt + side * 1.5, tip, hilt - side * 1.5}, pal::kSteel);
   Line(p, hilt, tip - dir * 2, pal::kWhite);
-  Polygon(p, {hilt + side * 4, hilt + side * 4 + dir * 1.5, hilt - side * 4 + dir * 1.5, hilt - side * 4}, pal::kGold);
+  Polygon(
+      p,
+      {hilt + side * 4, hilt + side * 4 + dir * 1.5, hilt - side * 4 + dir * 1.5, hilt - side * 4},
+      pal::kGold);
   Polygon(p, {hilt, hilt - dir * 4 + side, hilt - dir * 4 - side}, pal::kBoot);
 }
 
@@ -21,12 +24,15 @@ void Wand(QPainter& p, QPointF grip, QPointF top) {
   Line(p, grip, top, pal::kFurDark);
   const double r = 4.5;
   Polygon(p,
-          {top + QPointF(0, -r), top + QPointF(r * 0.3, -r * 0.3), top + QPointF(r, 0), top + QPointF(r * 0.3, r * 0.3),
-           top + QPointF(0, r), top + QPointF(-r * 0.3, r * 0.3), top + QPointF(-r, 0), top + QPointF(-r * 0.3, -r * 0.3)},
+          {top + QPointF(0, -r), top + QPointF(r * 0.3, -r * 0.3), top + QPointF(r, 0),
+           top + QPointF(r * 0.3, r * 0.3), top + QPointF(0, r), top + QPointF(-r * 0.3, r * 0.3),
+           top + QPointF(-r, 0), top + QPointF(-r * 0.3, -r * 0.3)},
           pal::kGold);
 }
 
-void Paw(QPainter& p, QPointF at) { Ellipse(p, at, 2.2, 2.2, pal::kFur); }
+void Paw(QPainter& p, QPointF at) {
+  Ellipse(p, at, 2.2, 2.2, pal::kFur);
+}
 
 void Arm(QPainter& p, QPointF shoulder, QPointF paw) {
   const QPointF d = paw - shoulder;
@@ -79,14 +85,20 @@ void HeroBody(QPainter& p, HeroPose pose) {
   const bool sitting = pose == HeroPose::kSit;
   const double lift = sitting ? 5 : 0;  // a sitting hero's body is lower
   // Tail behind everything.
-  Polygon(p, {QPointF(-5, -9 + lift), QPointF(-12, -12 + lift), QPointF(-15, -20 + lift), QPointF(-12, -22 + lift),
-              QPointF(-10, -15 + lift), QPointF(-4, -7 + lift)},
+  Polygon(p,
+          {QPointF(-5, -9 + lift), QPointF(-12, -12 + lift), QPointF(-15, -20 + lift),
+           QPointF(-12, -22 + lift), QPointF(-10, -15 + lift), QPointF(-4, -7 + lift)},
           pal::kFur);
   // Cape, longer and flying in the lunge.
   if (pose == HeroPose::kAttack || pose == HeroPose::kShield) {
-    Polygon(p, {QPointF(-3, -20), QPointF(-17, -12), QPointF(-14, -6), QPointF(-6, -8), QPointF(2, -19)}, pal::kCape);
+    Polygon(
+        p,
+        {QPointF(-3, -20), QPointF(-17, -12), QPointF(-14, -6), QPointF(-6, -8), QPointF(2, -19)},
+        pal::kCape);
   } else {
-    Polygon(p, {QPointF(-4, -20 + lift), QPointF(-11, -3 + lift * 0.2), QPointF(-2, -5 + lift * 0.2), QPointF(3, -20 + lift)},
+    Polygon(p,
+            {QPointF(-4, -20 + lift), QPointF(-11, -3 + lift * 0.2), QPointF(-2, -5 + lift * 0.2),
+             QPointF(3, -20 + lift)},
             pal::kCape);
   }
   // Legs.
@@ -175,10 +187,16 @@ void FishEye(QPainter& p, FishMood mood) {
   Ellipse(p, eye + QPointF(-1, 0), 2.6, 2.6, pal::kInk, kNoOutline);
   Dot(p, eye + QPointF(-2, -1.5), pal::kWhite);
   if (mood == FishMood::kAngry || mood == FishMood::kFire) {
-    Polygon(p, {eye + QPointF(-7, -8), eye + QPointF(5, -5), eye + QPointF(5, -3), eye + QPointF(-7, -6)}, pal::kInk);
+    Polygon(
+        p,
+        {eye + QPointF(-7, -8), eye + QPointF(5, -5), eye + QPointF(5, -3), eye + QPointF(-7, -6)},
+        pal::kInk);
   }
   if (mood == FishMood::kCrying) {
-    Polygon(p, {eye + QPointF(-7, -5), eye + QPointF(5, -9), eye + QPointF(5, -7), eye + QPointF(-7, -3)}, pal::kInk);
+    Polygon(
+        p,
+        {eye + QPointF(-7, -5), eye + QPointF(5, -9), eye + QPointF(5, -7), eye + QPointF(-7, -3)},
+        pal::kInk);
   }
 }
 
@@ -195,11 +213,13 @@ void FishMouth(QPainter& p, FishMood mood) {
 
 }  // namespace
 
-void DrawHero(QPainter& p, QPointF feet, double scale, bool facingLeft, HeroPose pose, HeroFace face) {
+void DrawHero(QPainter& p, QPointF feet, double scale, bool facingLeft, HeroPose pose,
+              HeroFace face) {
   LocalFrame frame(p, feet, scale, facingLeft);
   HeroBody(p, pose);
   // Raised arms pass beside the head, so the head goes over them; other arms go over the body.
-  const bool armsRaised = pose == HeroPose::kMagic || pose == HeroPose::kVictory || pose == HeroPose::kHoldUp;
+  const bool armsRaised =
+      pose == HeroPose::kMagic || pose == HeroPose::kVictory || pose == HeroPose::kHoldUp;
   if (armsRaised) HeroArms(p, pose);
   if (pose == HeroPose::kSit) {
     LocalFrame lower(p, QPointF(0, 5), 1.0);
@@ -296,7 +316,8 @@ void DollEyes(QPainter& p, DollMood mood) {
   const QColor iris = mood == DollMood::kGlare ? pal::kLaser : pal::kEye;
   for (QPointF e : {left, right}) {
     Ellipse(p, e, 2.4, 3.2, iris);
-    if (mood != DollMood::kGlare) Ellipse(p, e + QPointF(0, 0.8), 1.1, 1.5, pal::kInk, kNoOutline);  // pupil
+    if (mood != DollMood::kGlare)
+      Ellipse(p, e + QPointF(0, 0.8), 1.1, 1.5, pal::kInk, kNoOutline);  // pupil
     Dot(p, e + QPointF(-1, -1.5), mood == DollMood::kGlare ? pal::kLaserCore : pal::kWhite);
   }
   if (mood == DollMood::kFierce || mood == DollMood::kGlare) {  // brows down
@@ -304,8 +325,14 @@ void DollEyes(QPainter& p, DollMood mood) {
     Line(p, right + QPointF(-2, -4), right + QPointF(3, -5), pal::kInk);
   }
   if (mood == DollMood::kTearful) {
-    Polygon(p, {left + QPointF(0, 3), left + QPointF(-1, 7), left + QPointF(0, 8), left + QPointF(1, 7)}, pal::kShield);
-    Polygon(p, {right + QPointF(0, 3), right + QPointF(-1, 7), right + QPointF(0, 8), right + QPointF(1, 7)}, pal::kShield);
+    Polygon(
+        p,
+        {left + QPointF(0, 3), left + QPointF(-1, 7), left + QPointF(0, 8), left + QPointF(1, 7)},
+        pal::kShield);
+    Polygon(p,
+            {right + QPointF(0, 3), right + QPointF(-1, 7), right + QPointF(0, 8),
+             right + QPointF(1, 7)},
+            pal::kShield);
   }
 }
 
@@ -358,8 +385,10 @@ void DrawDoll(QPainter& p, QPointF feet, double scale, bool facingLeft, DollMood
   Dot(p, QPointF(0, -13), pal::kRibbon);
   // Head, fringe and bow.
   Ellipse(p, QPointF(0, -27), 8.5, 8, pal::kSkin);
-  Polygon(p, {QPointF(-9, -27), QPointF(-9, -33), QPointF(-4, -37), QPointF(4, -37), QPointF(9, -33), QPointF(9, -27),
-              QPointF(7, -30), QPointF(4, -28), QPointF(2, -31), QPointF(-1, -28), QPointF(-3, -31), QPointF(-6, -28)},
+  Polygon(p,
+          {QPointF(-9, -27), QPointF(-9, -33), QPointF(-4, -37), QPointF(4, -37), QPointF(9, -33),
+           QPointF(9, -27), QPointF(7, -30), QPointF(4, -28), QPointF(2, -31), QPointF(-1, -28),
+           QPointF(-3, -31), QPointF(-6, -28)},
           pal::kHair);
   Line(p, QPointF(-2, -35), QPointF(-4, -32), pal::kHairDark);
   Polygon(p, {QPointF(5, -36), QPointF(1, -40), QPointF(1, -34)}, pal::kRibbon);

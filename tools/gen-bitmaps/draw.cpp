@@ -32,14 +32,18 @@ void SetPens(QPainter& p, const QColor& fill, const QColor& outline) {
 
 }  // namespace
 
-void Fill(QPainter& p, const QRectF& rect, const QColor& color) { p.fillRect(rect, color); }
+void Fill(QPainter& p, const QRectF& rect, const QColor& color) {
+  p.fillRect(rect, color);
+}
 
-void Ellipse(QPainter& p, QPointF centre, double rx, double ry, const QColor& fill, const QColor& outline) {
+void Ellipse(QPainter& p, QPointF centre, double rx, double ry, const QColor& fill,
+             const QColor& outline) {
   SetPens(p, fill, outline);
   p.drawEllipse(centre, rx, ry);
 }
 
-void Polygon(QPainter& p, std::initializer_list<QPointF> points, const QColor& fill, const QColor& outline) {
+void Polygon(QPainter& p, std::initializer_list<QPointF> points, const QColor& fill,
+             const QColor& outline) {
   SetPens(p, fill, outline);
   p.drawPolygon(points.begin(), static_cast<int>(points.size()));
 }
@@ -73,7 +77,8 @@ void Dot(QPainter& p, QPointF at, const QColor& color) {
 
 void Dither(QPainter& p, const QPainterPath& area, const QColor& color) {
   const QPainterPath device = p.transform().map(area);
-  const QRect bounds = device.boundingRect().toAlignedRect().intersected(QRect(0, 0, kPictureWidth, kPictureHeight));
+  const QRect bounds =
+      device.boundingRect().toAlignedRect().intersected(QRect(0, 0, kPictureWidth, kPictureHeight));
   p.save();
   p.resetTransform();
   p.setClipPath(device, Qt::IntersectClip);
@@ -87,7 +92,8 @@ void Dither(QPainter& p, const QPainterPath& area, const QColor& color) {
 
 QColor Mix(const QColor& a, const QColor& b, double t) {
   auto channel = [t](int x, int y) { return static_cast<int>(std::lround(x + (y - x) * t)); };
-  return QColor(channel(a.red(), b.red()), channel(a.green(), b.green()), channel(a.blue(), b.blue()));
+  return QColor(channel(a.red(), b.red()), channel(a.green(), b.green()),
+                channel(a.blue(), b.blue()));
 }
 
 void Bands(QPainter& p, const QRect& area, const QColor& top, const QColor& bottom, int bands) {
@@ -109,7 +115,8 @@ uint32_t Hash(uint32_t value) {
   return value;
 }
 
-LocalFrame::LocalFrame(QPainter& p, QPointF origin, double scale, bool mirrored, double rotationDegrees)
+LocalFrame::LocalFrame(QPainter& p, QPointF origin, double scale, bool mirrored,
+                       double rotationDegrees)
     : painter_(p) {
   painter_.save();
   painter_.translate(origin);
@@ -117,4 +124,6 @@ LocalFrame::LocalFrame(QPainter& p, QPointF origin, double scale, bool mirrored,
   painter_.scale(mirrored ? -scale : scale, scale);
 }
 
-LocalFrame::~LocalFrame() { painter_.restore(); }
+LocalFrame::~LocalFrame() {
+  painter_.restore();
+}

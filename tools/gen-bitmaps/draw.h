@@ -25,7 +25,8 @@ void Ellipse(QPainter& p, QPointF centre, double rx, double ry, const QColor& fi
              const QColor& outline = pal::kInk);
 void Polygon(QPainter& p, std::initializer_list<QPointF> points, const QColor& fill,
              const QColor& outline = pal::kInk);
-void Shape(QPainter& p, const QPainterPath& path, const QColor& fill, const QColor& outline = pal::kInk);
+void Shape(QPainter& p, const QPainterPath& path, const QColor& fill,
+           const QColor& outline = pal::kInk);
 void Outline(QPainter& p, const QPainterPath& path, const QColor& color);
 void Line(QPainter& p, QPointF from, QPointF to, const QColor& color);
 void Dot(QPainter& p, QPointF at, const QColor& color);
@@ -43,7 +44,8 @@ uint32_t Hash(uint32_t value);
 // left to right when `mirrored`. Restores the painter when it goes out of scope.
 class LocalFrame {
  public:
-  LocalFrame(QPainter& p, QPointF origin, double scale, bool mirrored = false, double rotationDegrees = 0);
+  LocalFrame(QPainter& p, QPointF origin, double scale, bool mirrored = false,
+             double rotationDegrees = 0);
   ~LocalFrame();
   LocalFrame(const LocalFrame&) = delete;
   LocalFrame& operator=(const LocalFrame&) = delete;

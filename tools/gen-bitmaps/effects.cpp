@@ -38,18 +38,22 @@ QPolygonF Beam(QPointF from, QPointF to, double width) {
 
 }  // namespace
 
-void ImpactStar(QPainter& p, QPointF centre, double radius, int spikes, const QColor& fill, const QColor& core) {
+void ImpactStar(QPainter& p, QPointF centre, double radius, int spikes, const QColor& fill,
+                const QColor& core) {
   FillPolygon(p, StarPolygon(centre, radius, radius * 0.45, spikes, 0.2), fill, pal::kInk);
   FillPolygon(p, StarPolygon(centre, radius * 0.55, radius * 0.25, spikes, 0.2), core, kNoOutline);
 }
 
-void SpeedLines(QPainter& p, QPointF focus, double calmRadius, int count, const QColor& color, uint32_t seed) {
+void SpeedLines(QPainter& p, QPointF focus, double calmRadius, int count, const QColor& color,
+                uint32_t seed) {
   for (int i = 0; i < count; ++i) {
     const uint32_t h = Hash(seed + static_cast<uint32_t>(i) * 31u);
     const double a = 2 * std::numbers::pi * i / count + (h % 100) * 0.002;
     const double start = calmRadius + (h >> 8) % 12;
-    FillPolygon(p, QPolygonF({Polar(focus, start, a), Polar(focus, 200, a - 0.03), Polar(focus, 200, a + 0.03)}), color,
-                kNoOutline);
+    FillPolygon(p,
+                QPolygonF({Polar(focus, start, a), Polar(focus, 200, a - 0.03),
+                           Polar(focus, 200, a + 0.03)}),
+                color, kNoOutline);
   }
 }
 
@@ -64,7 +68,8 @@ void SlashArc(QPainter& p, QPointF centre, double radius, double fromDegrees, do
   const double inner = radius * 0.8;
   arc.arcMoveTo(outer, fromDegrees);
   arc.arcTo(outer, fromDegrees, spanDegrees);
-  arc.arcTo(QRectF(centre - QPointF(inner, inner), centre + QPointF(inner, inner)), fromDegrees + spanDegrees, -spanDegrees);
+  arc.arcTo(QRectF(centre - QPointF(inner, inner), centre + QPointF(inner, inner)),
+            fromDegrees + spanDegrees, -spanDegrees);
   arc.closeSubpath();
   Shape(p, arc, pal::kWhite, pal::kShield);
 }
@@ -79,33 +84,46 @@ void LightningBolt(QPainter& p, QPointF from, QPointF to, uint32_t seed) {
     const double jitter = (i == 0 || i == steps) ? 0.0 : (static_cast<int>(Hash(seed + i) % 9) - 4);
     spine.push_back(from + d * (static_cast<double>(i) / steps) + side * jitter);
   }
-  for (size_t i = 0; i < spine.size(); ++i) bolt << spine[i] + side * 2.0 * (1.0 - static_cast<double>(i) / steps);
-  for (size_t i = spine.size(); i-- > 0;) bolt << spine[i] - side * 2.0 * (1.0 - static_cast<double>(i) / steps);
+  for (size_t i = 0; i < spine.size(); ++i)
+    bolt << spine[i] + side * 2.0 * (1.0 - static_cast<double>(i) / steps);
+  for (size_t i = spine.size(); i-- > 0;)
+    bolt << spine[i] - side * 2.0 * (1.0 - static_cast<double>(i) / steps);
   FillPolygon(p, bolt, pal::kMagicLight, pal::kMagic);
 }
 
 void FireStream(QPainter& p, QPointF from, QPointF to, double width) {
-  FillPolygon(p, QPolygonF({from, to + QPointF(0, -width * 0.6), to + QPointF(width * 0.4, 0), to + QPointF(0, width * 0.6)}),
+  FillPolygon(p,
+              QPolygonF({from, to + QPointF(0, -width * 0.6), to + QPointF(width * 0.4, 0),
+                         to + QPointF(0, width * 0.6)}),
               pal::kFlameOuter, pal::kInk);
   const QPointF mid = from + (to - from) * 0.85;
-  FillPolygon(p, QPolygonF({from, mid + QPointF(0, -width * 0.35), mid + QPointF(width * 0.25, 0), mid + QPointF(0, width * 0.35)}),
+  FillPolygon(p,
+              QPolygonF({from, mid + QPointF(0, -width * 0.35), mid + QPointF(width * 0.25, 0),
+                         mid + QPointF(0, width * 0.35)}),
               pal::kFlameMid, kNoOutline);
   const QPointF core = from + (to - from) * 0.6;
-  FillPolygon(p, QPolygonF({from, core + QPointF(0, -width * 0.15), core + QPointF(width * 0.1, 0), core + QPointF(0, width * 0.15)}),
+  FillPolygon(p,
+              QPolygonF({from, core + QPointF(0, -width * 0.15), core + QPointF(width * 0.1, 0),
+                         core + QPointF(0, width * 0.15)}),
               pal::kFlameCore, kNoOutline);
   Flames(p, to + QPointF(0, width * 0.3), width * 0.9);
 }
 
 void Flames(QPainter& p, QPointF b, double s) {
-  FillPolygon(p, QPolygonF({b + QPointF(-s * 0.5, 0), b + QPointF(-s * 0.4, -s * 0.6), b + QPointF(-s * 0.15, -s * 0.35),
-                            b + QPointF(0, -s), b + QPointF(s * 0.2, -s * 0.4), b + QPointF(s * 0.4, -s * 0.7),
-                            b + QPointF(s * 0.5, 0)}),
+  FillPolygon(p,
+              QPolygonF({b + QPointF(-s * 0.5, 0), b + QPointF(-s * 0.4, -s * 0.6),
+                         b + QPointF(-s * 0.15, -s * 0.35), b + QPointF(0, -s),
+                         b + QPointF(s * 0.2, -s * 0.4), b + QPointF(s * 0.4, -s * 0.7),
+                         b + QPointF(s * 0.5, 0)}),
               pal::kFlameOuter, pal::kInk);
-  FillPolygon(p, QPolygonF({b + QPointF(-s * 0.3, 0), b + QPointF(-s * 0.1, -s * 0.3), b + QPointF(0, -s * 0.65),
-                            b + QPointF(s * 0.15, -s * 0.3), b + QPointF(s * 0.3, 0)}),
+  FillPolygon(p,
+              QPolygonF({b + QPointF(-s * 0.3, 0), b + QPointF(-s * 0.1, -s * 0.3),
+                         b + QPointF(0, -s * 0.65), b + QPointF(s * 0.15, -s * 0.3),
+                         b + QPointF(s * 0.3, 0)}),
               pal::kFlameMid, kNoOutline);
-  FillPolygon(p, QPolygonF({b + QPointF(-s * 0.12, 0), b + QPointF(0, -s * 0.3), b + QPointF(s * 0.12, 0)}), pal::kFlameCore,
-              kNoOutline);
+  FillPolygon(
+      p, QPolygonF({b + QPointF(-s * 0.12, 0), b + QPointF(0, -s * 0.3), b + QPointF(s * 0.12, 0)}),
+      pal::kFlameCore, kNoOutline);
 }
 
 void Explosion(QPainter& p, QPointF c, double r) {
@@ -119,7 +137,8 @@ void SmokeColumn(QPainter& p, QPointF base, double height, uint32_t seed) {
     const double t = i / 5.0;
     const double drift = static_cast<int>(Hash(seed + i) % 7) - 3;
     const double r = 3 + t * height * 0.18;
-    Ellipse(p, base + QPointF(drift + t * 6, -t * height), r, r * 0.8, i % 2 ? pal::kSmoke : pal::kSmokeLight, kNoOutline);
+    Ellipse(p, base + QPointF(drift + t * 6, -t * height), r, r * 0.8,
+            i % 2 ? pal::kSmoke : pal::kSmokeLight, kNoOutline);
   }
 }
 
@@ -143,8 +162,10 @@ void ShieldBubble(QPainter& p, QPointF c, double rx, double ry) {
 void Heart(QPainter& p, QPointF c, double s, const QColor& color) {
   QPainterPath heart;
   heart.moveTo(c + QPointF(0, s * 0.9));
-  heart.cubicTo(c + QPointF(-s * 1.3, -s * 0.1), c + QPointF(-s * 0.6, -s * 1.1), c + QPointF(0, -s * 0.35));
-  heart.cubicTo(c + QPointF(s * 0.6, -s * 1.1), c + QPointF(s * 1.3, -s * 0.1), c + QPointF(0, s * 0.9));
+  heart.cubicTo(c + QPointF(-s * 1.3, -s * 0.1), c + QPointF(-s * 0.6, -s * 1.1),
+                c + QPointF(0, -s * 0.35));
+  heart.cubicTo(c + QPointF(s * 0.6, -s * 1.1), c + QPointF(s * 1.3, -s * 0.1),
+                c + QPointF(0, s * 0.9));
   Shape(p, heart, color);
   Dot(p, c + QPointF(-s * 0.45, -s * 0.35), pal::kWhite);
 }
@@ -179,7 +200,8 @@ void GroundShadow(QPainter& p, QPointF c, double rx) {
 }
 
 void UpArrow(QPainter& p, QPointF tip, double s, const QColor& color) {
-  Polygon(p, {tip, tip + QPointF(s, s), tip + QPointF(s * 0.4, s), tip + QPointF(s * 0.4, s * 2), tip + QPointF(-s * 0.4, s * 2),
-              tip + QPointF(-s * 0.4, s), tip + QPointF(-s, s)},
+  Polygon(p,
+          {tip, tip + QPointF(s, s), tip + QPointF(s * 0.4, s), tip + QPointF(s * 0.4, s * 2),
+           tip + QPointF(-s * 0.4, s * 2), tip + QPointF(-s * 0.4, s), tip + QPointF(-s, s)},
           color);
 }

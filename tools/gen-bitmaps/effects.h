@@ -5,9 +5,11 @@
 #include <cstdint>
 
 // A spiky burst: the hit of an attack.
-void ImpactStar(QPainter& p, QPointF centre, double radius, int spikes, const QColor& fill, const QColor& core);
+void ImpactStar(QPainter& p, QPointF centre, double radius, int spikes, const QColor& fill,
+                const QColor& core);
 // Lines racing away from `focus` to the picture's edges, leaving a calm disc of `calmRadius`.
-void SpeedLines(QPainter& p, QPointF focus, double calmRadius, int count, const QColor& color, uint32_t seed);
+void SpeedLines(QPainter& p, QPointF focus, double calmRadius, int count, const QColor& color,
+                uint32_t seed);
 void Sparkle(QPainter& p, QPointF centre, double radius, const QColor& color);
 // A curved blade-trail.
 void SlashArc(QPainter& p, QPointF centre, double radius, double fromDegrees, double spanDegrees);

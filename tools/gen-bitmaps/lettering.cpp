@@ -12,8 +12,9 @@ QFont PixelFont(const char* family, int pixelSize, bool bold) {
   return font;
 }
 
-void OutlinedText(QPainter& p, double centreX, double baseline, const QString& text, const QFont& font,
-                  const QColor& fill, const QColor& outline, const QColor& shadow) {
+void OutlinedText(QPainter& p, double centreX, double baseline, const QString& text,
+                  const QFont& font, const QColor& fill, const QColor& outline,
+                  const QColor& shadow) {
   p.save();
   p.setFont(font);
   const double x = std::round(centreX - QFontMetricsF(font).horizontalAdvance(text) / 2);
@@ -31,8 +32,8 @@ void OutlinedText(QPainter& p, double centreX, double baseline, const QString& t
   p.restore();
 }
 
-void ShadowedText(QPainter& p, double centreX, double baseline, const QString& text, const QFont& font,
-                  const QColor& fill, const QColor& shadow) {
+void ShadowedText(QPainter& p, double centreX, double baseline, const QString& text,
+                  const QFont& font, const QColor& fill, const QColor& shadow) {
   p.save();
   p.setFont(font);
   const double x = std::round(centreX - QFontMetricsF(font).horizontalAdvance(text) / 2);

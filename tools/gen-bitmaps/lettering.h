@@ -9,8 +9,9 @@
 // "IPAPGothic" or "IPAPMincho" (Debian's fonts-ipafont-*), at a size in pixels.
 QFont PixelFont(const char* family, int pixelSize, bool bold);
 // Draws `text` centred on `centreX` with its baseline at `baseline`.
-void OutlinedText(QPainter& p, double centreX, double baseline, const QString& text, const QFont& font,
-                  const QColor& fill, const QColor& outline, const QColor& shadow);
+void OutlinedText(QPainter& p, double centreX, double baseline, const QString& text,
+                  const QFont& font, const QColor& fill, const QColor& outline,
+                  const QColor& shadow);
 // Small text reads better without an outline: only a one-pixel shadow.
-void ShadowedText(QPainter& p, double centreX, double baseline, const QString& text, const QFont& font,
-                  const QColor& fill, const QColor& shadow);
+void ShadowedText(QPainter& p, double centreX, double baseline, const QString& text,
+                  const QFont& font, const QColor& fill, const QColor& shadow);

@@ -11,7 +11,8 @@ namespace {
 
 // The game's name as a logo across the top. The Roman numeral needs a font with U+2161.
 void Logo(QPainter& p, const QColor& fill, const QColor& shadow) {
-  OutlinedText(p, 75, 30, QString::fromUtf8("Brandel\u2161"), PixelFont("IPAPMincho", 26, true), fill, pal::kInk, shadow);
+  OutlinedText(p, 75, 30, QString::fromUtf8("Brandel\u2161"), PixelFont("IPAPMincho", 26, true),
+               fill, pal::kInk, shadow);
 }
 
 }  // namespace
@@ -46,9 +47,10 @@ void DrawTuzuku(QPainter& p) {
   Sky(p, pal::kNightTop, pal::kDuskTop, 100);
   Stars(p, 50, 31, 70);
   Moon(p, QPointF(128, 16), 9);
-  OutlinedText(p, 75, 40, QString::fromUtf8("つづく"), PixelFont("IPAPGothic", 28, true), pal::kWhite, pal::kInk,
-               pal::kMagic);
-  ShadowedText(p, 75, 56, QStringLiteral("to be continued"), PixelFont("IPAPGothic", 12, false), pal::kStar, pal::kInk);
+  OutlinedText(p, 75, 40, QString::fromUtf8("つづく"), PixelFont("IPAPGothic", 28, true),
+               pal::kWhite, pal::kInk, pal::kMagic);
+  ShadowedText(p, 75, 56, QStringLiteral("to be continued"), PixelFont("IPAPGothic", 12, false),
+               pal::kStar, pal::kInk);
   HillTop(p, QPointF(75, 128), 100, 38, pal::kBuildingNight);
   DrawHero(p, QPointF(64, 96), 0.85, false, HeroPose::kSit, HeroFace::kHappy);
   DrawDoll(p, QPointF(83, 96), 0.5, true, DollMood::kCalm);

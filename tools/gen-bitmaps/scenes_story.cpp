@@ -23,7 +23,8 @@ void Passerby(QPainter& p, QPointF feet, const QColor& shirt, bool panicking) {
 }
 
 void Crowd(QPainter& p, double y, int count, uint32_t seed, bool panicking) {
-  static const QColor kShirts[] = {pal::kCape, pal::kTunic, pal::kGold, pal::kGrass, pal::kWhite, pal::kDress};
+  static const QColor kShirts[] = {pal::kCape,  pal::kTunic, pal::kGold,
+                                   pal::kGrass, pal::kWhite, pal::kDress};
   for (int i = 0; i < count; ++i) {
     const uint32_t h = Hash(seed + static_cast<uint32_t>(i) * 17u);
     Passerby(p, QPointF(4 + h % 140, y + (h >> 8) % 8), kShirts[(h >> 16) % 6], panicking);
@@ -31,7 +32,9 @@ void Crowd(QPainter& p, double y, int count, uint32_t seed, bool panicking) {
 }
 
 void Exclamation(QPainter& p, QPointF top, double size) {
-  Polygon(p, {top, top + QPointF(size * 0.6, 0), top + QPointF(size * 0.4, size * 1.5), top + QPointF(size * 0.2, size * 1.5)},
+  Polygon(p,
+          {top, top + QPointF(size * 0.6, 0), top + QPointF(size * 0.4, size * 1.5),
+           top + QPointF(size * 0.2, size * 1.5)},
           pal::kGold);
   Ellipse(p, top + QPointF(size * 0.3, size * 2.0), size * 0.25, size * 0.25, pal::kGold);
 }
@@ -79,7 +82,8 @@ void DrawSakana2(QPainter& p) {
 void DrawSakana3(QPainter& p) {
   Sky(p, pal::kBlack, pal::kFireTop, 90);
   // The mushroom of the blast: a rising stem of smoke, a burning cap.
-  Polygon(p, {QPointF(66, 88), QPointF(71, 44), QPointF(81, 44), QPointF(88, 88)}, pal::kSmoke, kNoOutline);
+  Polygon(p, {QPointF(66, 88), QPointF(71, 44), QPointF(81, 44), QPointF(88, 88)}, pal::kSmoke,
+          kNoOutline);
   Ellipse(p, QPointF(76, 36), 34, 18, pal::kSmoke, kNoOutline);
   Explosion(p, QPointF(76, 36), 26);
   Ellipse(p, QPointF(76, 56), 16, 4, pal::kSmokeLight, kNoOutline);
@@ -95,7 +99,8 @@ void DrawSakana3(QPainter& p) {
   Flames(p, QPointF(52, 84), 7);
   SmokeColumn(p, QPointF(126, 70), 30, 21);
   Fill(p, QRectF(0, 90, kPictureWidth, 10), pal::kRuin);
-  for (int x = 3; x < kPictureWidth; x += 9) Fill(p, QRectF(x, 92 + x % 5, 4, 2), pal::kSmoke);  // rubble
+  for (int x = 3; x < kPictureWidth; x += 9)
+    Fill(p, QRectF(x, 92 + x % 5, 4, 2), pal::kSmoke);  // rubble
 }
 
 void DrawDoll0(QPainter& p) {

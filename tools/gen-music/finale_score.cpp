@@ -13,9 +13,24 @@ constexpr uint32_t kBar = 8 * kEighth;
 constexpr uint32_t kTenderStart = 8 * kBar;
 
 // General MIDI programs and the channels that play them.
-enum Channel { kLead = 0, kStrings = 1, kBass = 2, kFlute = 3, kPiano = 4, kTimpani = 5, kDrums = 9 };
-enum Program { kGrandPiano = 0, kContrabass = 43, kStringEnsemble = 48, kSlowStrings = 49,
-               kTimpaniProgram = 47, kBrassSection = 61, kFluteProgram = 73 };
+enum Channel {
+  kLead = 0,
+  kStrings = 1,
+  kBass = 2,
+  kFlute = 3,
+  kPiano = 4,
+  kTimpani = 5,
+  kDrums = 9
+};
+enum Program {
+  kGrandPiano = 0,
+  kContrabass = 43,
+  kStringEnsemble = 48,
+  kSlowStrings = 49,
+  kTimpaniProgram = 47,
+  kBrassSection = 61,
+  kFluteProgram = 73
+};
 
 struct Voice {
   int channel;
@@ -119,7 +134,8 @@ MidiTrack Drums() {
       "C2+C#3/1 F#2/1 D2+F#2/1 F#2/1 C2+F#2/1 F#2/1 D2+F#2/1 C2+F#2/1 ";
   const Voice drums{kDrums, 96, 0.5};
   uint32_t tick = 0;
-  for (int bar = 0; bar < 7; ++bar) tick = Place(track, drums, tick, bar % 4 == 0 ? kGrooveWithCrash : kGroove);
+  for (int bar = 0; bar < 7; ++bar)
+    tick = Place(track, drums, tick, bar % 4 == 0 ? kGrooveWithCrash : kGroove);
   // The last dramatic bar: a crash, then a snare roll that swells into the quiet.
   tick = Place(track, drums, tick, "C2+C#3/2 r/2");
   for (int step = 0; step < 8; ++step) {

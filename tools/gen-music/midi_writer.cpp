@@ -23,8 +23,12 @@ void PutBe(std::vector<uint8_t>& out, uint32_t value, int bytes) {
   for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
-uint8_t Data7(int value) { return static_cast<uint8_t>(std::clamp(value, 0, 127)); }
-uint8_t Status(int kind, int channel) { return static_cast<uint8_t>(kind | (channel & 0x0F)); }
+uint8_t Data7(int value) {
+  return static_cast<uint8_t>(std::clamp(value, 0, 127));
+}
+uint8_t Status(int kind, int channel) {
+  return static_cast<uint8_t>(kind | (channel & 0x0F));
+}
 
 }  // namespace
 
@@ -82,7 +86,8 @@ std::vector<uint8_t> MidiTrack::Encode() const {
   return out;
 }
 
-bool WriteMidiFile(const std::string& path, uint16_t ticksPerQuarter, const std::vector<MidiTrack>& tracks) {
+bool WriteMidiFile(const std::string& path, uint16_t ticksPerQuarter,
+                   const std::vector<MidiTrack>& tracks) {
   std::vector<uint8_t> file{'M', 'T', 'h', 'd'};
   PutBe(file, 6, 4);
   PutBe(file, 1, 2);  // format 1: simultaneous tracks

@@ -32,4 +32,5 @@ class MidiTrack {
 };
 
 // Writes a format 1 file with `ticksPerQuarter` division. Returns false if it cannot be written.
-bool WriteMidiFile(const std::string& path, uint16_t ticksPerQuarter, const std::vector<MidiTrack>& tracks);
+bool WriteMidiFile(const std::string& path, uint16_t ticksPerQuarter,
+                   const std::vector<MidiTrack>& tracks);

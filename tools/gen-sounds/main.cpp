@@ -41,7 +41,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   // Slightly left of centre, as if the button sat beside the scene.
-  if (!WriteWave(buttonPath, buttonFormat, ToStereo(SynthButtonClick(buttonFormat.samplesPerSec), 1.0f, 0.8f))) {
+  if (!WriteWave(buttonPath, buttonFormat,
+                 ToStereo(SynthButtonClick(buttonFormat.samplesPerSec), 1.0f, 0.8f))) {
     std::perror(buttonPath.c_str());
     return 1;
   }
