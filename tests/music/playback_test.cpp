@@ -258,6 +258,19 @@ TEST_F(MediaPlayerPlayback, CloseAndDestructionStopTheMusic) {
   for (msg::WPARAM notice : notices) EXPECT_NE(notice, MCI_NOTIFY_SUCCESSFUL);
 }
 
+TEST_F(MediaPlayerPlayback, AFailedPlayKeepsItsCodeAndRaisesNothing) {
+  player.SetFileName(shortSong);
+  player.Open();
+  player.Play();
+  ASSERT_TRUE(PumpMessagesUntil([&] { return !notices.empty(); }, 5s));
+  // The rewind makes a new output, and now there is none to be had.
+  music_test::ScopedEnv noDriver("BRANDEL_MUSIC_DRIVER", "no-such-driver");
+  EXPECT_NO_THROW(player.Play());
+  EXPECT_EQ(player.Error(), MCIERR_NO_AUDIO_DEVICE);
+  EXPECT_TRUE(player.IsOpen());
+  EXPECT_EQ(player.Mode(), MCI_MODE_STOP);
+}
+
 TEST_F(MediaPlayerPlayback, AFailedOpenLeavesNoDeviceBehind) {
   player.SetFileName(shortSong);
   player.Open();
