@@ -20,7 +20,14 @@ void FillCapabilities(WAVEOUTCAPS* caps, const char* productName, std::uint16_t 
                       std::uint32_t support) {
   std::memset(caps, 0, sizeof *caps);
   caps->vDriverVersion = 0x0100;
-  std::strncpy(caps->szPname, productName, sizeof caps->szPname - 1);
+  // Cut to 31 bytes, but never inside a UTF-8 sequence: the name also names a settings
+  // section.
+  std::size_t length = std::strlen(productName);
+  if (length >= sizeof caps->szPname) {
+    length = sizeof caps->szPname - 1;
+    while (length > 0 && (static_cast<unsigned char>(productName[length]) & 0xC0) == 0x80) --length;
+  }
+  std::memcpy(caps->szPname, productName, length);
   // Every 8-bit format at 11025, 22050 and 44100 Hz, mono and stereo.
   caps->dwFormats = 0x0001 | 0x0002 | 0x0010 | 0x0020 | 0x0100 | 0x0200;
   caps->wChannels = channels;

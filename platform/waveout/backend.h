@@ -44,7 +44,8 @@ class Backend {
 // consistent block align and byte rate.
 bool IsPlayableFormat(const PCMWAVEFORMAT& format);
 
-// Fills caps the way every back end reports itself; the name is cut to 31 characters.
+// Fills caps the way every back end reports itself; the name is cut to 31 bytes, at a
+// character boundary.
 void FillCapabilities(WAVEOUTCAPS* caps, const char* productName, std::uint16_t channels,
                       std::uint32_t support);
 
