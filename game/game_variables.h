@@ -12,7 +12,8 @@ struct GameVariables {
   std::int32_t Experience = 0;
   std::int32_t RecordValue4 = 0;  // carried through the record unchanged
   std::int32_t RecordValue5 = 0;  // carried through the record unchanged
-  std::int32_t FlipStep = 0;      // 0: the flip picture must be loaded first; else the step 1..199 to draw
+  std::int32_t FlipStep =
+      0;  // 0: the flip picture must be loaded first; else the step 1..199 to draw
   std::int32_t AttackCount = 0;
   std::int32_t MagicCount = 0;
   std::uint8_t StageMark = 0;  // 0 in the fish stage, kDollStage from the doll stage on

@@ -69,7 +69,8 @@ void WriteAll(int fd, std::string_view bytes) {
 std::string ResolvedTarget(const std::string& path) {
   char resolved[PATH_MAX];
   struct stat info {};
-  if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) && ::realpath(path.c_str(), resolved)) {
+  if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) &&
+      ::realpath(path.c_str(), resolved)) {
     return resolved;
   }
   return path;
@@ -85,7 +86,8 @@ std::string FolderOf(const std::string& path) {
 void CheckReplaceable(const std::string& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return;
-  if (!S_ISREG(info.st_mode) || ::access(path.c_str(), W_OK) != 0) throw InOutError(InOutError::kFileNotOpen);
+  if (!S_ISREG(info.st_mode) || ::access(path.c_str(), W_OK) != 0)
+    throw InOutError(InOutError::kFileNotOpen);
 }
 
 // What a newly created file gets: read and write for all, less the process's umask.
@@ -102,7 +104,8 @@ void ReadPlayRecord(const std::string& path, GameVariables& into) {
   TextReader reader(contents);
   into.RecordText = reader.ReadText();
   reader.NextLine();
-  for (std::int32_t* number : {&into.PlayCount, &into.Experience, &into.RecordValue4, &into.RecordValue5}) {
+  for (std::int32_t* number :
+       {&into.PlayCount, &into.Experience, &into.RecordValue4, &into.RecordValue5}) {
     *number = 0;
     *number = reader.ReadInteger();
     reader.NextLine();
@@ -111,7 +114,8 @@ void ReadPlayRecord(const std::string& path, GameVariables& into) {
 
 void WritePlayRecord(const std::string& path, const GameVariables& from) {
   std::string contents = from.RecordText + "\r\n";
-  for (std::int32_t number : {from.PlayCount, from.Experience, from.RecordValue4, from.RecordValue5}) {
+  for (std::int32_t number :
+       {from.PlayCount, from.Experience, from.RecordValue4, from.RecordValue5}) {
     contents += std::to_string(number) + "\r\n";
   }
 
@@ -127,7 +131,8 @@ void WritePlayRecord(const std::string& path, const GameVariables& from) {
     (void)::fchmod(file.Get(), mode);
     WriteAll(file.Get(), contents);
     if (::fsync(file.Get()) != 0 || !file.Close()) throw InOutError(InOutError::kDiskWriteError);
-    if (::rename(temporary.c_str(), target.c_str()) != 0) throw InOutError(InOutError::kFileNotOpen);
+    if (::rename(temporary.c_str(), target.c_str()) != 0)
+      throw InOutError(InOutError::kFileNotOpen);
   } catch (...) {
     ::unlink(temporary.c_str());
     throw;

@@ -11,7 +11,9 @@ constexpr char kLF = 10;
 constexpr char kCtrlZ = 26;
 constexpr std::size_t kMaxNumberLength = 32;
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+bool IsBlank(char c) {
+  return static_cast<unsigned char>(c) <= 32;
+}
 
 int DigitValue(char c, int base) {
   int value = -1;
@@ -23,7 +25,8 @@ int DigitValue(char c, int base) {
 
 }  // namespace
 
-TextReader::TextReader(std::string_view contents) : text_(contents.substr(0, contents.find(kCtrlZ))) {}
+TextReader::TextReader(std::string_view contents)
+    : text_(contents.substr(0, contents.find(kCtrlZ))) {}
 
 std::string TextReader::ReadText() {
   const std::size_t start = pos_;

@@ -43,9 +43,13 @@ constexpr NarrationLine kNarration[] = {
 
 }  // namespace
 
-void TForm1::Timer1Timer() { FlipTick(Game.PlayCount < 10 ? "\\cg\\title.bmp" : "\\cg\\title2.bmp"); }
+void TForm1::Timer1Timer() {
+  FlipTick(Game.PlayCount < 10 ? "\\cg\\title.bmp" : "\\cg\\title2.bmp");
+}
 
-void TForm1::Timer2Timer() { FlipTick("\\cg\\tuzuku.bmp"); }
+void TForm1::Timer2Timer() {
+  FlipTick("\\cg\\tuzuku.bmp");
+}
 
 void TForm1::FlipTick(const char* pictureName) {
   if (Game.FlipStep == 0) {
@@ -85,7 +89,8 @@ void TForm1::Timer3Timer() {
   qtui::Canvas& canvas = cg->GetCanvas();
   canvas.CopyRect({0, 0, 150, 99}, canvas, {0, 1, 150, 100});
   for (const NarrationLine& line : kNarration) {
-    if (line.tick == Game.NarrationTick) canvas.TextOut(line.x, kNarrationTop, QString::fromUtf8(line.text));
+    if (line.tick == Game.NarrationTick)
+      canvas.TextOut(line.x, kNarrationTop, QString::fromUtf8(line.text));
   }
 }
 

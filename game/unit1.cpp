@@ -25,12 +25,14 @@ QFont LayoutFont(const char* family, int pixels, bool bold) {
   return font;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* caption, QRect geometry, const QFont& font, bool enabled) {
+QPushButton* MakeButton(QWidget* parent, const char* caption, QRect geometry, const QFont& font,
+                        bool enabled) {
   auto* button = new QPushButton(QString::fromUtf8(caption), parent);
   button->setGeometry(geometry);
   button->setFont(font);
   button->setEnabled(enabled);
-  button->setAutoFillBackground(true);  // a button covers its whole rectangle, round corners included
+  button->setAutoFillBackground(
+      true);  // a button covers its whole rectangle, round corners included
   return button;
 }
 
@@ -44,7 +46,9 @@ QTimer* MakeTimer(QObject* parent, int interval, bool enabled) {
 }  // namespace
 
 TForm1::TForm1(std::string assetFolder, qtui::Dialogs* boxes)
-    : assetFolder_(std::move(assetFolder)), boxes_(boxes), sleep_([](int ms) { QThread::msleep(ms); }) {
+    : assetFolder_(std::move(assetFolder)),
+      boxes_(boxes),
+      sleep_([](int ms) { QThread::msleep(ms); }) {
   if (boxes_ == nullptr) {
     ownBoxes_ = std::make_unique<qtui::QtDialogs>(QString::fromUtf8(kApplicationTitle));
     boxes_ = ownBoxes_.get();
@@ -53,13 +57,16 @@ TForm1::TForm1(std::string assetFolder, qtui::Dialogs* boxes)
   qtui::RunGuarded(*boxes_, [this] { FormCreate(); });
 }
 
-TForm1::~TForm1() { FormDestroy(); }
+TForm1::~TForm1() {
+  FormDestroy();
+}
 
 void TForm1::LayOutControls() {
   setWindowTitle(kCaption);
   // Dialog border: fixed size, the system menu and the close box only.
-  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                 Qt::MSWindowsFixedSizeDialogHint);
   setFixedSize(414, 262);
   move(253, 124);
   setFont(LayoutFont("ＭＳ Ｐゴシック", 12, false));
@@ -73,9 +80,12 @@ void TForm1::LayOutControls() {
   const QFont mincho19 = LayoutFont("ＭＳ Ｐ明朝", 19, true);
   kougeki = MakeButton(this, "攻撃", {304, 60, 109, 69}, mincho19, false);
   magic = MakeButton(this, "まほう", {304, 132, 109, 69}, mincho19, false);
-  BitBtn3 = MakeButton(this, "誰が作ったの？", {304, 4, 109, 25}, LayoutFont("ＭＳ Ｐ明朝", 13, true), true);
-  BitBtn4 = MakeButton(this, "やーめった", {304, 32, 109, 25}, LayoutFont("ＭＳ Ｐ明朝", 16, true), true);
-  start_b = MakeButton(this, "ＳＴＡＲＴボタン", {0, 204, 413, 57}, LayoutFont("ＭＳ Ｐゴシック", 19, true), true);
+  BitBtn3 = MakeButton(this, "誰が作ったの？", {304, 4, 109, 25},
+                       LayoutFont("ＭＳ Ｐ明朝", 13, true), true);
+  BitBtn4 =
+      MakeButton(this, "やーめった", {304, 32, 109, 25}, LayoutFont("ＭＳ Ｐ明朝", 16, true), true);
+  start_b = MakeButton(this, "ＳＴＡＲＴボタン", {0, 204, 413, 57},
+                       LayoutFont("ＭＳ Ｐゴシック", 19, true), true);
   cg2->stackUnder(start_b);
   setTabOrder(kougeki, magic);
   setTabOrder(magic, BitBtn3);
@@ -97,13 +107,15 @@ void TForm1::LayOutControls() {
 }
 
 void TForm1::Connect(QPushButton* button, void (TForm1::*handler)()) {
-  QObject::connect(button, &QPushButton::clicked, this,
-                   [this, handler] { qtui::RunGuarded(*boxes_, [this, handler] { (this->*handler)(); }); });
+  QObject::connect(button, &QPushButton::clicked, this, [this, handler] {
+    qtui::RunGuarded(*boxes_, [this, handler] { (this->*handler)(); });
+  });
 }
 
 void TForm1::Connect(QTimer* timer, void (TForm1::*handler)()) {
-  QObject::connect(timer, &QTimer::timeout, this,
-                   [this, handler] { qtui::RunGuarded(*boxes_, [this, handler] { (this->*handler)(); }); });
+  QObject::connect(timer, &QTimer::timeout, this, [this, handler] {
+    qtui::RunGuarded(*boxes_, [this, handler] { (this->*handler)(); });
+  });
 }
 
 void TForm1::FormCreate() {
@@ -128,7 +140,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
   }
 }
 
-void TForm1::FormClose() { SavePlayRecord(); }
+void TForm1::FormClose() {
+  SavePlayRecord();
+}
 
 void TForm1::FormDestroy() {
   // The sound waves are freed here. No timer may fire into a window being torn down.
@@ -137,9 +151,13 @@ void TForm1::FormDestroy() {
   Timer3->stop();
 }
 
-void TForm1::LoadPlayRecord() { ReadPlayRecord(Asset(kRecordName), Game); }
+void TForm1::LoadPlayRecord() {
+  ReadPlayRecord(Asset(kRecordName), Game);
+}
 
-void TForm1::SavePlayRecord() { WritePlayRecord(Asset(kRecordName), Game); }
+void TForm1::SavePlayRecord() {
+  WritePlayRecord(Asset(kRecordName), Game);
+}
 
 void TForm1::BitBtn3Click() {
   Message(
@@ -155,9 +173,13 @@ void TForm1::BitBtn4Click() {
   if (boxes_->Confirm(QStringLiteral("やめてやらー"))) close();
 }
 
-void TForm1::Message(const char* text) { boxes_->ShowMessage(QString::fromUtf8(text)); }
+void TForm1::Message(const char* text) {
+  boxes_->ShowMessage(QString::fromUtf8(text));
+}
 
-std::string TForm1::Asset(const char* name) const { return module::AssetPath(assetFolder_, name); }
+std::string TForm1::Asset(const char* name) const {
+  return module::AssetPath(assetFolder_, name);
+}
 
 bool TForm1::LoadGuarded(qtui::PictureControl* control, const char* name) {
   try {

@@ -22,7 +22,8 @@ class TForm1 : public QWidget {
  public:
   // assetFolder holds my.dat and cg/ and ends in '/'. boxes shows the message, confirmation and
   // error boxes; without one the window uses real Qt boxes. Runs FormCreate.
-  explicit TForm1(std::string assetFolder = module::ProgramFolder(), qtui::Dialogs* boxes = nullptr);
+  explicit TForm1(std::string assetFolder = module::ProgramFolder(),
+                  qtui::Dialogs* boxes = nullptr);
   ~TForm1() override;
 
   // Controls.

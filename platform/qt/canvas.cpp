@@ -11,13 +11,18 @@ namespace qtui {
 
 namespace {
 
-QRect ToQRect(Rect r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
+QRect ToQRect(Rect r) {
+  return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
 
 }  // namespace
 
-Canvas::Canvas(QImage* image, std::function<void()> changed) : image_(image), changed_(std::move(changed)) {}
+Canvas::Canvas(QImage* image, std::function<void()> changed)
+    : image_(image), changed_(std::move(changed)) {}
 
-int Canvas::PixelSizeOfPoints(int points) { return (points * 96 + 36) / 72; }
+int Canvas::PixelSizeOfPoints(int points) {
+  return (points * 96 + 36) / 72;
+}
 
 void Canvas::FillRect(Rect rect) {
   if (image_->isNull()) return;
@@ -34,8 +39,8 @@ void Canvas::CopyRect(Rect dest, const Canvas& source, Rect sourceRect) {
   if (width == 0 || height == 0 || dest.right == dest.left || dest.bottom == dest.top) return;
 
   // QPainter ignores a source of negative height, so the band is taken upright and mirrored here.
-  const QRect band(std::min(sourceRect.left, sourceRect.right), std::min(sourceRect.top, sourceRect.bottom),
-                   std::abs(width), std::abs(height));
+  const QRect band(std::min(sourceRect.left, sourceRect.right),
+                   std::min(sourceRect.top, sourceRect.bottom), std::abs(width), std::abs(height));
   QImage part = source.image_->copy(band);  // a copy, so a surface may copy onto itself
   if (height < 0 || width < 0) part = part.mirrored(width < 0, height < 0);
 
@@ -50,7 +55,8 @@ void Canvas::TextOut(int x, int y, const QString& text) {
   if (image_->isNull()) return;
   QFont font(fontName_);
   font.setPixelSize(PixelSizeOfPoints(fontPoints_));
-  font.setStyleStrategy(QFont::NoAntialias);  // the bitmap gets solid pixels, as on the original surface
+  font.setStyleStrategy(
+      QFont::NoAntialias);  // the bitmap gets solid pixels, as on the original surface
   const QFontMetrics metrics(font);
 
   QPainter painter(image_);

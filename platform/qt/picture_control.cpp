@@ -14,7 +14,8 @@ void PictureControl::LoadFromFile(const std::string& path) {
   QImageReader reader(QString::fromStdString(path), "bmp");
   QImage loaded = reader.read();
   if (loaded.isNull()) {
-    throw PictureLoadError("ビットマップを読み込めません: " + path + " (" + reader.errorString().toStdString() + ")");
+    throw PictureLoadError("ビットマップを読み込めません: " + path + " (" +
+                           reader.errorString().toStdString() + ")");
   }
   image_ = loaded.convertToFormat(QImage::Format_RGB32);
   fileName_ = path;
@@ -34,7 +35,9 @@ void PictureControl::Clear() {
   PictureChanged();
 }
 
-void PictureControl::PictureChanged() { update(); }
+void PictureControl::PictureChanged() {
+  update();
+}
 
 void PictureControl::paintEvent(QPaintEvent*) {
   QPainter painter(this);

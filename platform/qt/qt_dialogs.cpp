@@ -14,9 +14,12 @@ const QString QtDialogs::kNoText = QStringLiteral("いいえ(&N)");
 namespace {
 
 // The game's texts break lines with a bare CR.
-QString WithLineBreaks(QString text) { return text.replace(QChar('\r'), QChar('\n')); }
+QString WithLineBreaks(QString text) {
+  return text.replace(QChar('\r'), QChar('\n'));
+}
 
-void PrepareBox(QMessageBox& box, const QString& caption, QMessageBox::Icon icon, const QString& text) {
+void PrepareBox(QMessageBox& box, const QString& caption, QMessageBox::Icon icon,
+                const QString& text) {
   box.setWindowTitle(caption);
   box.setIcon(icon);
   box.setTextFormat(Qt::PlainText);

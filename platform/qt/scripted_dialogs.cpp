@@ -10,18 +10,25 @@ void ScriptedDialogs::Record(Kind kind, const QString& text) {
   if (whileOpen_) whileOpen_(shown_.back());
 }
 
-void ScriptedDialogs::ShowMessage(const QString& text) { Record(Kind::Message, text); }
+void ScriptedDialogs::ShowMessage(const QString& text) {
+  Record(Kind::Message, text);
+}
 
 bool ScriptedDialogs::Confirm(const QString& text) {
   Record(Kind::Confirm, text);
-  if (answers_.empty()) throw std::logic_error("confirmation without a scripted answer: " + text.toStdString());
+  if (answers_.empty())
+    throw std::logic_error("confirmation without a scripted answer: " + text.toStdString());
   const bool yes = answers_.front();
   answers_.pop_front();
   return yes;
 }
 
-void ScriptedDialogs::ShowError(const QString& text) { Record(Kind::Error, text); }
+void ScriptedDialogs::ShowError(const QString& text) {
+  Record(Kind::Error, text);
+}
 
-std::vector<ScriptedDialogs::Box> ScriptedDialogs::TakeShown() { return std::exchange(shown_, {}); }
+std::vector<ScriptedDialogs::Box> ScriptedDialogs::TakeShown() {
+  return std::exchange(shown_, {});
+}
 
 }  // namespace qtui

@@ -26,10 +26,11 @@ void EnsureApplication() {
 
 const std::vector<std::string>& AllPictureNames() {
   static const std::vector<std::string> names = {
-      "title.bmp",    "title2.bmp",   "tuzuku.bmp",   "sakana0.bmp",  "sakana1.bmp",  "sakana2.bmp",
-      "sakana3.bmp",  "fish_ba0.bmp", "fish_ba1.bmp", "fish_ba2.bmp", "fish_ba3.bmp", "fish_ba4.bmp",
-      "doll0.bmp",    "doll1.bmp",    "doll2.bmp",    "doll3.bmp",    "doll4.bmp",    "doll_sp0.bmp",
-      "doll_sp1.bmp", "doll_sp2.bmp", "doll_sp3.bmp", "doll_sp4.bmp"};
+      "title.bmp",    "title2.bmp",   "tuzuku.bmp",   "sakana0.bmp",  "sakana1.bmp",
+      "sakana2.bmp",  "sakana3.bmp",  "fish_ba0.bmp", "fish_ba1.bmp", "fish_ba2.bmp",
+      "fish_ba3.bmp", "fish_ba4.bmp", "doll0.bmp",    "doll1.bmp",    "doll2.bmp",
+      "doll3.bmp",    "doll4.bmp",    "doll_sp0.bmp", "doll_sp1.bmp", "doll_sp2.bmp",
+      "doll_sp3.bmp", "doll_sp4.bmp"};
   return names;
 }
 
@@ -40,7 +41,9 @@ QImage SolidPicture(const std::string& name) {
   return picture;
 }
 
-QRgb RowColour(int row) { return qRgb(row, 255 - row, (row * 7) % 256); }
+QRgb RowColour(int row) {
+  return qRgb(row, 255 - row, (row * 7) % 256);
+}
 
 QImage RowPicture() {
   QImage picture(150, 100, QImage::Format_RGB32);
@@ -67,7 +70,9 @@ void GameTest::SetUp() {
   Game = GameVariables{};  // zero, as at program start
 }
 
-void GameTest::TearDown() { form_.reset(); }
+void GameTest::TearDown() {
+  form_.reset();
+}
 
 void GameTest::SavePicture(const std::string& name, const QImage& picture) {
   ASSERT_TRUE(picture.save(QString::fromStdString(PicturePath(name)), "BMP"));

@@ -1,10 +1,10 @@
 // A game window on a temporary asset folder with scripted boxes, and helpers to build that folder.
 #pragma once
 
-#include <QImage>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QTemporaryDir>
 #include <memory>
 #include <string>
 #include <vector>

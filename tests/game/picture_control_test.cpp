@@ -1,9 +1,10 @@
 // The picture control and its drawing surface: mirroring copies, scrolling within a picture,
 // opaque text, failed loads, and crisp nearest-neighbour display at any device pixel ratio.
+#include "platform/qt/picture_control.h"
+
 #include <QPainter>
 
 #include "game_fixture.h"
-#include "platform/qt/picture_control.h"
 
 namespace brandel::testing {
 namespace {
@@ -58,9 +59,12 @@ TEST_F(PictureControlTest, TextIsDrawnOpaqueInTheBrushColourFromItsTopLeftCorner
   for (int y = 0; y < 100; ++y) {
     for (int x = 0; x < 150; ++x) {
       const QRgb p = picture().pixel(x, y);
-      if (p == qRgb(0, 0, 255)) blue |= QRect(x, y, 1, 1);
-      else if (p == qRgb(255, 255, 255)) white |= QRect(x, y, 1, 1);
-      else if (p != qRgb(255, 0, 0)) other |= QRect(x, y, 1, 1);
+      if (p == qRgb(0, 0, 255))
+        blue |= QRect(x, y, 1, 1);
+      else if (p == qRgb(255, 255, 255))
+        white |= QRect(x, y, 1, 1);
+      else if (p != qRgb(255, 0, 0))
+        other |= QRect(x, y, 1, 1);
     }
   }
   EXPECT_TRUE(other.isEmpty()) << "smoothed pixels at " << other.x() << "," << other.y();
@@ -89,7 +93,8 @@ TEST_F(PictureControlTest, FailedLoadKeepsThePictureAndNamesTheFile) {
 QImage Checkerboard() {
   QImage picture(150, 100, QImage::Format_RGB32);
   for (int y = 0; y < 100; ++y) {
-    for (int x = 0; x < 150; ++x) picture.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 0) : qRgb(0, 0, 128));
+    for (int x = 0; x < 150; ++x)
+      picture.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 0) : qRgb(0, 0, 128));
   }
   return picture;
 }
@@ -106,7 +111,8 @@ TEST_F(PictureControlTest, ShownStretchedTwiceWithSquarePixelsAtAnyPixelRatio) {
     const int cell = 2 * ratio;
     for (int y = 0; y < screen.height(); ++y) {
       for (int x = 0; x < screen.width(); ++x) {
-        ASSERT_EQ(screen.pixel(x, y), source.pixel(x / cell, y / cell)) << "ratio " << ratio << " at " << x << "," << y;
+        ASSERT_EQ(screen.pixel(x, y), source.pixel(x / cell, y / cell))
+            << "ratio " << ratio << " at " << x << "," << y;
       }
     }
   }

@@ -1,4 +1,6 @@
 // The play record: the reading rules, the writing, and what the window does when either fails.
+#include "game/play_record.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,7 +11,6 @@
 
 #include "game/game_variables.h"
 #include "game/io_error.h"
-#include "game/play_record.h"
 #include "game/text_reader.h"
 #include "game_fixture.h"
 
@@ -41,21 +42,28 @@ INSTANTIATE_TEST_SUITE_P(
     Rules, RecordReading,
     ::testing::Values(
         ReadCase{"plain", "x\r\n4\r\n50\r\n7\r\n9\r\n", "x", 4, 50, 7, 9},
-        ReadCase{"blanks around numbers, text behind them", "t\r\n  12 abc\r\n\t+7\t\r\n-3  \r\n 0\r\n", "t", 12, 7, -3, 0},
+        ReadCase{"blanks around numbers, text behind them",
+                 "t\r\n  12 abc\r\n\t+7\t\r\n-3  \r\n 0\r\n", "t", 12, 7, -3, 0},
         ReadCase{"hex", "h\r\n$1F\r\n$7fffffff\r\n-$10\r\n+$0\r\n", "h", 31, 2147483647, -16, 0},
-        ReadCase{"range ends", "r\r\n2147483647\r\n-2147483648\r\n0\r\n-0\r\n", "r", 2147483647, -2147483648, 0, 0},
+        ReadCase{"range ends", "r\r\n2147483647\r\n-2147483648\r\n0\r\n-0\r\n", "r", 2147483647,
+                 -2147483648, 0, 0},
         ReadCase{"CR alone ends a line", "c\r1\r2\r3\r4\r", "c", 1, 2, 3, 4},
         ReadCase{"LF alone ends nothing", "a\n1\n2\n3\n4\n", "a\n1\n2\n3\n4\n", 0, 0, 0, 0},
         ReadCase{"fewer lines", "f\r\n3\r\n", "f", 3, 0, 0, 0},
         ReadCase{"empty file", "", "", 0, 0, 0, 0},
         ReadCase{"no line end at the end", "e\r\n5", "e", 5, 0, 0, 0},
         ReadCase{"number search crosses empty lines", "s\r\n\r\n\r\n8\r\n9\r\n", "s", 8, 9, 0, 0},
-        ReadCase{"Ctrl-Z ends the file", std::string("z\r\n3\r\n\x1a") + "5\r\n6\r\n", "z", 3, 0, 0, 0},
+        ReadCase{"Ctrl-Z ends the file", std::string("z\r\n3\r\n\x1a") + "5\r\n6\r\n", "z", 3, 0, 0,
+                 0},
         ReadCase{"Ctrl-Z inside the text", std::string("ab\x1a") + "cd\r\n1\r\n", "ab", 0, 0, 0, 0},
-        ReadCase{"a number takes at most 32 characters", "n\r\n" + std::string(32, '0') + "7\r\n" + std::string(31, '0') + "7\r\n",
-                 "n", 0, 7, 0, 0},
-        ReadCase{"text line kept as raw bytes", "\x82\xa0\x83\x41 \x1b\x7f\r\n1\r\n", "\x82\xa0\x83\x41 \x1b\x7f", 1, 0, 0, 0}),
-    [](const ::testing::TestParamInfo<ReadCase>& param) { return "Case" + std::to_string(param.index); });
+        ReadCase{"a number takes at most 32 characters",
+                 "n\r\n" + std::string(32, '0') + "7\r\n" + std::string(31, '0') + "7\r\n", "n", 0,
+                 7, 0, 0},
+        ReadCase{"text line kept as raw bytes", "\x82\xa0\x83\x41 \x1b\x7f\r\n1\r\n",
+                 "\x82\xa0\x83\x41 \x1b\x7f", 1, 0, 0, 0}),
+    [](const ::testing::TestParamInfo<ReadCase>& param) {
+      return "Case" + std::to_string(param.index);
+    });
 
 struct BadNumber {
   std::string line;
@@ -82,9 +90,10 @@ TEST_P(RecordBadNumber, FailsWith106AndKeepsWhatWasRead) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rules, RecordBadNumber,
-                         ::testing::Values(BadNumber{"12abc"}, BadNumber{"abc"}, BadNumber{"$"}, BadNumber{"+"},
-                                           BadNumber{"-"}, BadNumber{"$G1"}, BadNumber{"2147483648"},
-                                           BadNumber{"-2147483649"}, BadNumber{"$80000000"}, BadNumber{"1.5"},
+                         ::testing::Values(BadNumber{"12abc"}, BadNumber{"abc"}, BadNumber{"$"},
+                                           BadNumber{"+"}, BadNumber{"-"}, BadNumber{"$G1"},
+                                           BadNumber{"2147483648"}, BadNumber{"-2147483649"},
+                                           BadNumber{"$80000000"}, BadNumber{"1.5"},
                                            BadNumber{"+-1"}, BadNumber{"99999999999999999999"}));
 
 TEST(RecordNumbers, ParseIntegerEdges) {
@@ -119,7 +128,8 @@ TEST_F(GameTest, WritesFiveCrLfLinesAndNothingElse) {
   v.RecordValue5 = -2147483648;
   WritePlayRecord(RecordPath(), v);
   EXPECT_EQ(Record(), "\x82\xa0 raw\r\n-2\r\n0\r\n2147483647\r\n-2147483648\r\n");
-  EXPECT_EQ(QDir(folder_.path()).entryList(QDir::Files).size(), 1) << "a temporary file was left behind";
+  EXPECT_EQ(QDir(folder_.path()).entryList(QDir::Files).size(), 1)
+      << "a temporary file was left behind";
 
   GameVariables back;
   ReadPlayRecord(RecordPath(), back);
@@ -240,7 +250,8 @@ TEST_F(GameTest, BadNumberShowsError106AndSkipsTheCount) {
   WriteAllPictures();
   WriteRecord("b\r\n4\r\nfifty\r\n7\r\n9\r\n");
   Start();
-  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"入力値が数値ではありません"});  // and no fifth-start message
+  EXPECT_EQ(BoxTexts(),
+            std::vector<std::string>{"入力値が数値ではありません"});  // and no fifth-start message
   EXPECT_EQ(Game.PlayCount, 4);
   EXPECT_TRUE(form_->close());
   EXPECT_EQ(Record(), "b\r\n4\r\n0\r\n0\r\n0\r\n");

@@ -1,5 +1,7 @@
 // The real Qt boxes: caption, icon, buttons and keys. Each test answers the box from a timer
 // that finds it as the active modal widget; a watchdog closes it if the answer never comes.
+#include "platform/qt/qt_dialogs.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -7,7 +9,6 @@
 #include <QTimer>
 
 #include "game_fixture.h"
-#include "platform/qt/qt_dialogs.h"
 
 namespace brandel::testing {
 namespace {

@@ -14,7 +14,8 @@ std::vector<int> SourceRows(const QImage& picture) {
   std::vector<int> rows;
   for (int y = 0; y < picture.height(); ++y) {
     const QRgb left = picture.pixel(0, y);
-    for (int x = 1; x < picture.width(); ++x) EXPECT_EQ(picture.pixel(x, y), left) << "row " << y << " is not one row";
+    for (int x = 1; x < picture.width(); ++x)
+      EXPECT_EQ(picture.pixel(x, y), left) << "row " << y << " is not one row";
     EXPECT_EQ(left, RowColour(qRed(left))) << "row " << y << " holds no source row";
     rows.push_back(qRed(left));
   }
@@ -77,7 +78,8 @@ TEST_F(FlipTest, MirroredStepsShowTheBandUpsideDown) {
 
 TEST_F(FlipTest, StepHundredFiftyDrawsNothing) {
   const QImage step149 = DrawThrough(149);
-  EXPECT_EQ(std::set<int>({SourceRows(step149).front(), SourceRows(step149).back()}), (std::set<int>{50, 49}));
+  EXPECT_EQ(std::set<int>({SourceRows(step149).front(), SourceRows(step149).back()}),
+            (std::set<int>{50, 49}));
   EXPECT_EQ(DrawThrough(150), step149);
 }
 
@@ -205,7 +207,8 @@ TEST_F(NarrationTest, LinesStandAtTheirPlacesAndMoveUpOnePixelPerTick) {
   TickThrough(11);
   EXPECT_EQ(form_->cg->Picture(), Expected({{20, 70, "神がおられるというのに"}}));
   TickThrough(16);
-  EXPECT_EQ(form_->cg->Picture(), Expected({{20, 65, "神がおられるというのに"}, {10, 80, "何故争いが絶えないのだろう"}}));
+  EXPECT_EQ(form_->cg->Picture(),
+            Expected({{20, 65, "神がおられるというのに"}, {10, 80, "何故争いが絶えないのだろう"}}));
   TickThrough(100);
   EXPECT_EQ(form_->cg->Picture(), Expected({{20, 80 - 99, "神がおられるというのに"},
                                             {10, 80 - 84, "何故争いが絶えないのだろう"},

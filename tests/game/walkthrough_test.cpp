@@ -40,7 +40,8 @@ class Walkthrough : public GameTest {
     WriteRecord(record);
     TForm1& form = Start();
     form.SetSleep([this](int ms) {
-      sleeps_.push_back({ms, ShownPicture(), form_->cg->PaintedKey() == form_->cg->Picture().cacheKey()});
+      sleeps_.push_back(
+          {ms, ShownPicture(), form_->cg->PaintedKey() == form_->cg->Picture().cacheKey()});
     });
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
@@ -50,8 +51,12 @@ class Walkthrough : public GameTest {
   }
 
   Scene Now() {
-    return {ShownPicture(), form_->start_b->text().toStdString(), BoxTexts(), form_->start_b->isEnabled(),
-            form_->kougeki->isEnabled(), form_->magic->isEnabled()};
+    return {ShownPicture(),
+            form_->start_b->text().toStdString(),
+            BoxTexts(),
+            form_->start_b->isEnabled(),
+            form_->kougeki->isEnabled(),
+            form_->magic->isEnabled()};
   }
 
   Scene Press(QPushButton* button) {
@@ -79,11 +84,13 @@ class Walkthrough : public GameTest {
   void FishBattleAttackFirst(const std::vector<std::string>& winBoxes) {
     for (int press = 1; press <= 25; ++press) {
       Command(form_->kougeki, "fish_ba1.bmp", "fish_ba0.bmp",
-              press == 15 ? std::vector<std::string>{"強い！強すぎる！？"} : std::vector<std::string>{});
+              press == 15 ? std::vector<std::string>{"強い！強すぎる！？"}
+                          : std::vector<std::string>{});
     }
     for (int press = 1; press <= 25; ++press) {
       Command(form_->magic, "fish_ba2.bmp", "fish_ba0.bmp",
-              press == 15 ? std::vector<std::string>{"がんばれ！後もう少し！敵は弱っている！"} : std::vector<std::string>{});
+              press == 15 ? std::vector<std::string>{"がんばれ！後もう少し！敵は弱っている！"}
+                          : std::vector<std::string>{});
     }
     EXPECT_TRUE(form_->kougeki->isEnabled());
     Command(form_->kougeki, "fish_ba1.bmp", "", winBoxes);
@@ -92,11 +99,13 @@ class Walkthrough : public GameTest {
   void FishBattleMagicFirst(const std::vector<std::string>& winBoxes) {
     for (int press = 1; press <= 25; ++press) {
       Command(form_->magic, "fish_ba2.bmp", "fish_ba0.bmp",
-              press == 15 ? std::vector<std::string>{"がんばれ！後もう少し！敵は弱っている！"} : std::vector<std::string>{});
+              press == 15 ? std::vector<std::string>{"がんばれ！後もう少し！敵は弱っている！"}
+                          : std::vector<std::string>{});
     }
     for (int press = 1; press < 25; ++press) {
       Command(form_->kougeki, "fish_ba1.bmp", "fish_ba0.bmp",
-              press == 15 ? std::vector<std::string>{"強い！強すぎる！？"} : std::vector<std::string>{});
+              press == 15 ? std::vector<std::string>{"強い！強すぎる！？"}
+                          : std::vector<std::string>{});
     }
     Command(form_->kougeki, "fish_ba1.bmp", "", winBoxes);
   }
@@ -106,24 +115,32 @@ class Walkthrough : public GameTest {
     EXPECT_FALSE(form_->Timer1->isActive());
     EXPECT_TRUE(form_->Timer3->isActive());
     EXPECT_EQ(Press(form_->start_b),
-              (Scene{"sakana0.bmp", "２面へいく", {"たいへんだ！\r街の中に超でっかい小魚が現れた！\rキョピーーーー！！！"}}));
+              (Scene{"sakana0.bmp",
+                     "２面へいく",
+                     {"たいへんだ！\r街の中に超でっかい小魚が現れた！\rキョピーーーー！！！"}}));
     EXPECT_FALSE(form_->Timer3->isActive());
     EXPECT_EQ(Press(form_->start_b),
-              (Scene{"sakana1.bmp", "３面へいく", {"キョピーーー！！！\rこのままでは人類が絶滅してしまう！"}}));
-    EXPECT_EQ(Press(form_->start_b), (Scene{"sakana2.bmp", "４面へいく", {"小魚はほとばしる火を吐いた！"}}));
+              (Scene{"sakana1.bmp",
+                     "３面へいく",
+                     {"キョピーーー！！！\rこのままでは人類が絶滅してしまう！"}}));
+    EXPECT_EQ(Press(form_->start_b),
+              (Scene{"sakana2.bmp", "４面へいく", {"小魚はほとばしる火を吐いた！"}}));
     EXPECT_EQ(Press(form_->start_b), (Scene{"sakana3.bmp", "５面へいく", {}}));
     EXPECT_EQ(Press(form_->start_b),
-              (Scene{"sakana3.bmp", "ネコFIGHT！！",
-                     {"ドカーー！！！！！！", "人類の５分の１が消滅してしまった！", "今、あいつを倒さなくては！"}}));
-    EXPECT_EQ(Press(form_->start_b), (Scene{"fish_ba0.bmp", "ネコFIGHT！！", {}, false, true, true}));
+              (Scene{"sakana3.bmp",
+                     "ネコFIGHT！！",
+                     {"ドカーー！！！！！！", "人類の５分の１が消滅してしまった！",
+                      "今、あいつを倒さなくては！"}}));
+    EXPECT_EQ(Press(form_->start_b),
+              (Scene{"fish_ba0.bmp", "ネコFIGHT！！", {}, false, true, true}));
   }
 
   std::vector<Sleep> sleeps_;
 };
 
 const std::vector<std::string> kFishWon = {"小魚を倒しました", "経験値を５０取得した！"};
-const std::vector<std::string> kFishWonLevelUp = {"小魚を倒しました", "経験値を５０取得した！", "レベルアップしました！",
-                                                  "小魚を食べました"};
+const std::vector<std::string> kFishWonLevelUp = {"小魚を倒しました", "経験値を５０取得した！",
+                                                  "レベルアップしました！", "小魚を食べました"};
 
 TEST_F(Walkthrough, FromTitleToEndingWithTwoFishBattlesFromExperienceZero) {
   StartWith("walk\r\n0\r\n0\r\n3\r\n4\r\n");
@@ -134,35 +151,45 @@ TEST_F(Walkthrough, FromTitleToEndingWithTwoFishBattlesFromExperienceZero) {
   EXPECT_EQ(Game.Experience, 50);
   EXPECT_EQ(Game.StageMark, 0);
 
-  EXPECT_EQ(Press(form_->start_b), (Scene{"fish_ba0.bmp", "ＳＴＡＧＥ２！！", {}, false, true, true}));
+  EXPECT_EQ(Press(form_->start_b),
+            (Scene{"fish_ba0.bmp", "ＳＴＡＧＥ２！！", {}, false, true, true}));
   FishBattleMagicFirst(kFishWonLevelUp);
   EXPECT_EQ(Now(), (Scene{"fish_ba4.bmp", "ＮＥＸＴ ＳＴＡＧＥ！！", {}, true, false, false}));
   EXPECT_EQ(Game.Experience, 100);
   EXPECT_EQ(Game.StageMark, 100);
 
-  EXPECT_EQ(Press(form_->start_b), (Scene{"doll0.bmp", "ネコFIGHT！！", {"お人形をもらった！"}, false, true, true}));
+  EXPECT_EQ(Press(form_->start_b),
+            (Scene{"doll0.bmp", "ネコFIGHT！！", {"お人形をもらった！"}, false, true, true}));
   for (int press = 1; press <= 25; ++press) {
-    Command(form_->magic, "doll3.bmp", "doll1.bmp",
-            press == 15 ? std::vector<std::string>{"こいつとおまえはスタート地点がほんの少し違ってただけさ\r"
-                                                   "結局、全員違うゴールを目指す。はなから競争じゃないのさ\r"
-                                                   "やれると思えば、結構やれるもんだ。"}
-                        : std::vector<std::string>{});
+    Command(
+        form_->magic, "doll3.bmp", "doll1.bmp",
+        press == 15
+            ? std::vector<std::string>{"こいつとおまえはスタート地点がほんの少し違ってただけさ\r"
+                                       "結局、全員違うゴールを目指す。はなから競争じゃないのさ\r"
+                                       "やれると思えば、結構やれるもんだ。"}
+            : std::vector<std::string>{});
     if (press == 25) break;
     Command(form_->kougeki, "doll2.bmp", "doll1.bmp",
-            press == 15 ? std::vector<std::string>{"むっ、ただ者じゃない！"} : std::vector<std::string>{});
+            press == 15 ? std::vector<std::string>{"むっ、ただ者じゃない！"}
+                        : std::vector<std::string>{});
   }
   Command(form_->kougeki, "doll2.bmp", "", {"お人形と仲良しになりました"});
   EXPECT_EQ(Now(), (Scene{"doll4.bmp", "オールクリア", {}, true, false, false}));
   EXPECT_EQ(Game.Experience, 100);
 
+  EXPECT_EQ(
+      Press(form_->start_b),
+      (Scene{"doll_sp0.bmp", "いったい！？", {"ゴゴゴゴ・・・・！！", "お人形が巨大化した！！"}}));
+  EXPECT_EQ(Press(form_->start_b), (Scene{"doll_sp1.bmp",
+                                          "その時！",
+                                          {"ビビビビーーー！お人形がレーザーを発射したぞ！",
+                                           "このままじゃ街がめちゃくちゃに・・・・！！"}}));
   EXPECT_EQ(Press(form_->start_b),
-            (Scene{"doll_sp0.bmp", "いったい！？", {"ゴゴゴゴ・・・・！！", "お人形が巨大化した！！"}}));
+            (Scene{"doll_sp4.bmp",
+                   "・・・・",
+                   {"ビビビビ！！！\rブランデルは街の人を守るために盾となった！"}}));
   EXPECT_EQ(Press(form_->start_b),
-            (Scene{"doll_sp1.bmp", "その時！",
-                   {"ビビビビーーー！お人形がレーザーを発射したぞ！", "このままじゃ街がめちゃくちゃに・・・・！！"}}));
-  EXPECT_EQ(Press(form_->start_b),
-            (Scene{"doll_sp4.bmp", "・・・・", {"ビビビビ！！！\rブランデルは街の人を守るために盾となった！"}}));
-  EXPECT_EQ(Press(form_->start_b), (Scene{"doll_sp2.bmp", "もう、やめて！！", {"やめて、お願い！！"}}));
+            (Scene{"doll_sp2.bmp", "もう、やめて！！", {"やめて、お願い！！"}}));
   EXPECT_EQ(Press(form_->start_b), (Scene{"doll_sp3.bmp", "！！", {}}));
   EXPECT_EQ(Press(form_->start_b), (Scene{"doll_sp3.bmp", "！！", {}, false, false, false}));
   EXPECT_TRUE(form_->Timer2->isActive());
@@ -196,7 +223,8 @@ TEST_F(Walkthrough, SavedExperienceOfHundredLevelsUpAtOnceAndKeepsCounting) {
   FishBattleAttackFirst(kFishWonLevelUp);
   EXPECT_EQ(Game.Experience, 150);
   // The doll battle leaves the experience alone.
-  EXPECT_EQ(Press(form_->start_b), (Scene{"doll0.bmp", "ネコFIGHT！！", {"お人形をもらった！"}, false, true, true}));
+  EXPECT_EQ(Press(form_->start_b),
+            (Scene{"doll0.bmp", "ネコFIGHT！！", {"お人形をもらった！"}, false, true, true}));
   Command(form_->kougeki, "doll2.bmp", "doll1.bmp", {});
   EXPECT_EQ(Game.Experience, 150);
 }
@@ -207,7 +235,9 @@ TEST_F(Walkthrough, SkippingTheNarrationAtOnceLeadsOn) {
   form_->Timer3Timer();
   EXPECT_EQ(Game.NarrationTick, 1);
   EXPECT_EQ(Press(form_->start_b),
-            (Scene{"sakana0.bmp", "２面へいく", {"たいへんだ！\r街の中に超でっかい小魚が現れた！\rキョピーーーー！！！"}}));
+            (Scene{"sakana0.bmp",
+                   "２面へいく",
+                   {"たいへんだ！\r街の中に超でっかい小魚が現れた！\rキョピーーーー！！！"}}));
   EXPECT_FALSE(form_->Timer3->isActive());
   EXPECT_FALSE(form_->Timer1->isActive());
 }
@@ -219,9 +249,13 @@ TEST_F(Walkthrough, MissingGuardedPicturesAreIgnoredAndTheStoryGoesOn) {
   }
   form_->start_b->click();
   EXPECT_EQ(Press(form_->start_b),
-            (Scene{"title.bmp", "２面へいく", {"たいへんだ！\r街の中に超でっかい小魚が現れた！\rキョピーーーー！！！"}}));
-  EXPECT_EQ(Press(form_->start_b),
-            (Scene{"title.bmp", "３面へいく", {"キョピーーー！！！\rこのままでは人類が絶滅してしまう！"}}));
+            (Scene{"title.bmp",
+                   "２面へいく",
+                   {"たいへんだ！\r街の中に超でっかい小魚が現れた！\rキョピーーーー！！！"}}));
+  EXPECT_EQ(
+      Press(form_->start_b),
+      (Scene{
+          "title.bmp", "３面へいく", {"キョピーーー！！！\rこのままでは人類が絶滅してしまう！"}}));
   for (int i = 0; i < 4; ++i) form_->start_b->click();
   BoxTexts();
   FishBattleAttackFirst(kFishWon);

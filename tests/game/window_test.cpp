@@ -56,6 +56,8 @@ TEST_F(GameTest, WindowIsLaidOutAsDesigned) {
     EXPECT_EQ(button->font().family().toStdString(), b.family);
     EXPECT_EQ(button->font().pixelSize(), b.pixels);
     EXPECT_TRUE(button->font().bold());
+    EXPECT_EQ(QFontInfo(button->font()).family().toStdString(),
+              std::string(b.family) == "ＭＳ Ｐ明朝" ? "IPAPMincho" : "IPAPGothic");
     EXPECT_EQ(button->isEnabled(), b.enabled);
     if (i + 1 < std::size(buttons)) {
       EXPECT_EQ(button->nextInFocusChain(), form.*buttons[i + 1].button) << "tab order";
@@ -93,7 +95,8 @@ TEST_F(GameTest, Cg2IsNeverSeenWhateverItHolds) {
   form.cg2->LoadFromFile(PicturePath("magenta.bmp"));
   const QImage window = form.grab().toImage();
   for (int y = 204; y < 233; ++y) {
-    for (int x = 0; x < 33; ++x) ASSERT_NE(window.pixelColor(x, y), QColor(Qt::magenta)) << x << "," << y;
+    for (int x = 0; x < 33; ++x)
+      ASSERT_NE(window.pixelColor(x, y), QColor(Qt::magenta)) << x << "," << y;
   }
 }
 
