@@ -99,9 +99,8 @@ void ReadFormat(mmio::HMMIO file, const mmio::MMCKINFO& riff, MixWave& wave) {
   }
   // A chunk shorter than the record counts as a short read: the bytes behind it belong to
   // the next chunk, not to the format.
-  const std::int32_t wanted = format.cksize < sizeof wave.format ? static_cast<std::int32_t>(format.cksize)
-                                                                 : static_cast<std::int32_t>(sizeof wave.format);
-  if (wanted != static_cast<std::int32_t>(sizeof wave.format) ||
+  constexpr auto wanted = static_cast<std::int32_t>(sizeof wave.format);
+  if (format.cksize < sizeof wave.format ||
       mmio::mmioRead(file, reinterpret_cast<char*>(&wave.format), wanted) != wanted) {
     Fail("Failed to read format chunk");
   }

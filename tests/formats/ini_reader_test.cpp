@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 
 #include <unistd.h>
@@ -97,19 +96,12 @@ TEST(IniParse, SectionWithoutClosingBracketAndOddLineEnds) {
   EXPECT_EQ(f.Int("c", "k", 0), 2);
 }
 
-TEST(IniParse, ArbitraryBytesNeverCrash) {
-  std::mt19937 rng(1234);
-  for (int round = 0; round < 500; ++round) {
-    std::string text(rng() % 300, '\0');
-    for (char& c : text) c = static_cast<char>("[]=; \t\r\nab0x-9"[rng() % 15] ^ (rng() % 7 == 0 ? 0x80 : 0));
-    IniFile f = IniFile::Parse(text);
-    // Only the absence of a fault is checked here; values are whatever the bytes say.
-    (void)f.Int("a", "b", 1);
-    (void)f.Value("", "");
+TEST(IniParse, EmptyOrDefaultFileGivesDefaults) {
+  // Arbitrary bytes are the fuzz target's business; here only the empty cases.
+  for (const IniFile& f : {IniFile(), IniFile::Parse(""), IniFile::Parse("\n\n;only comments\n")}) {
+    EXPECT_EQ(f.Int("a", "b", 7), 7);
+    EXPECT_FALSE(f.Value("a", "b").has_value());
   }
-  IniFile empty;
-  EXPECT_EQ(empty.Int("a", "b", 7), 7);
-  EXPECT_FALSE(empty.Value("a", "b").has_value());
 }
 
 class IniFolder : public ::testing::Test {
