@@ -68,7 +68,9 @@ void TMediaPlayer::Close() {
   if (FError != 0) RaiseError(FError);
 }
 
-std::uint32_t TMediaPlayer::Length() { return FDeviceID == 0 ? 0 : StatusItem(mci::MCI_STATUS_LENGTH); }
+std::uint32_t TMediaPlayer::Length() {
+  return FDeviceID == 0 ? 0 : StatusItem(mci::MCI_STATUS_LENGTH);
+}
 
 std::uint32_t TMediaPlayer::Position() {
   return FDeviceID == 0 ? 0 : StatusItem(mci::MCI_STATUS_POSITION);

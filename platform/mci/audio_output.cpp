@@ -19,8 +19,7 @@ std::vector<std::string> DriversToTry() {
 
 }  // namespace
 
-std::unique_ptr<AudioOutput> AudioOutput::Open(fluid_settings_t* settings,
-                                               fluid_synth_t* synth) {
+std::unique_ptr<AudioOutput> AudioOutput::Open(fluid_settings_t* settings, fluid_synth_t* synth) {
   for (const std::string& name : DriversToTry()) {
     std::unique_ptr<AudioOutput> output(new AudioOutput);
     if (name == "sdl2") {

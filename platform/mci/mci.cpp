@@ -173,8 +173,7 @@ MCIERROR Status(MCIDEVICEID id, Device& device, std::uint32_t flags, MCI_STATUS_
 
 }  // namespace
 
-MCIERROR mciSendCommand(MCIDEVICEID device, msg::UINT command, std::uint32_t flags,
-                        void* param) {
+MCIERROR mciSendCommand(MCIDEVICEID device, msg::UINT command, std::uint32_t flags, void* param) {
   if (command == MCI_OPEN) return Open(flags, static_cast<MCI_OPEN_PARMS*>(param));
 
   Layer& layer = TheLayer();

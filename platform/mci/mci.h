@@ -74,7 +74,7 @@ struct MCI_GENERIC_PARMS {
 
 struct MCI_OPEN_PARMS {
   msg::HWND dwCallback = 0;
-  MCIDEVICEID wDeviceID = 0;           // out: the new device
+  MCIDEVICEID wDeviceID = 0;  // out: the new device
   const char* lpstrDeviceType = nullptr;
   const char* lpstrElementName = nullptr;  // backslashes are read as separators
   const char* lpstrAlias = nullptr;
@@ -121,8 +121,7 @@ constexpr MCIERROR MCIERR_SYNTH_FAILED = MCIERR_CUSTOM_DRIVER_BASE + 3;
 
 // param points to the command's parameter block (MCI_OPEN_PARMS for MCI_OPEN, ...). Returns
 // 0 or an MCIERR_ code.
-MCIERROR mciSendCommand(MCIDEVICEID device, msg::UINT command, std::uint32_t flags,
-                        void* param);
+MCIERROR mciSendCommand(MCIDEVICEID device, msg::UINT command, std::uint32_t flags, void* param);
 
 // Copies the text for an error code into buffer (cut to fit, always terminated). False,
 // with an empty buffer, for a code this layer does not know.

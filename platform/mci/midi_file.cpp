@@ -134,11 +134,10 @@ std::optional<MidiTiming> MidiTiming::Scan(const std::uint8_t* data, std::size_t
     if (chunkLength > size - offset - 8) return std::nullopt;
     if (std::equal(chunk, chunk + 4, "MTrk")) {  // other chunks are skipped, as the format asks
       TrackScan track;
-      const bool wellFormed =
-          ScanTrack(Reader(chunk + 8, chunkLength), &track,
-                    [&timing](std::uint32_t tick, std::uint32_t tempo) {
-                      timing.tempoMap_.push_back({tick, tempo});
-                    });
+      const bool wellFormed = ScanTrack(Reader(chunk + 8, chunkLength), &track,
+                                        [&timing](std::uint32_t tick, std::uint32_t tempo) {
+                                          timing.tempoMap_.push_back({tick, tempo});
+                                        });
       if (!wellFormed) return std::nullopt;
       lastTick = std::max(lastTick, track.endTick);
       ++tracksSeen;

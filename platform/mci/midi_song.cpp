@@ -1,9 +1,9 @@
 #include "platform/mci/midi_song.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <system_error>
-#include <filesystem>
 
 namespace mci {
 namespace {

@@ -12,7 +12,7 @@
 namespace mci {
 
 struct OfflineRender {
-  MCIERROR error = 0;                 // as the open command reports it
+  MCIERROR error = 0;  // as the open command reports it
   double sampleRate = 0;
   std::vector<std::int16_t> samples;  // interleaved stereo, left first
 };

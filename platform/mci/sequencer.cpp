@@ -37,8 +37,7 @@ Sequencer::~Sequencer() {
 MCIERROR Sequencer::NewPlayer(std::uint32_t generation) {
   // Only while no output runs: the old player and its watch may go at once.
   player_.reset();
-  watch_.reset(new EndWatch{endWindow_, endMessage_, device_, generation,
-                            song_.timing.LastTick()});
+  watch_.reset(new EndWatch{endWindow_, endMessage_, device_, generation, song_.timing.LastTick()});
   started_ = false;
   player_ = host_->NewPlayer(song_, &Sequencer::OnTick, watch_.get());
   return player_ ? 0 : MCIERR_SYNTH_FAILED;

@@ -21,10 +21,10 @@ namespace mci {
 
 // What the audio thread needs to announce the end of one player's run.
 struct EndWatch {
-  msg::HWND window;             // receives `message` (wParam device, lParam generation)
+  msg::HWND window;  // receives `message` (wParam device, lParam generation)
   msg::UINT message;
   MCIDEVICEID device;
-  std::uint32_t generation;     // which player of the device this watch belongs to
+  std::uint32_t generation;  // which player of the device this watch belongs to
   std::uint32_t lastTick;
   std::atomic<bool> posted{false};  // written by the audio thread only
 };

@@ -37,8 +37,7 @@ class SynthHost {
 
   // A player loaded with the song, not started; null on failure. onTick (may be null) is
   // called on the thread that renders, once per step of the player's clock.
-  PlayerPtr NewPlayer(const MidiSong& song, handle_midi_tick_func_t onTick,
-                      void* tickData) const;
+  PlayerPtr NewPlayer(const MidiSong& song, handle_midi_tick_func_t onTick, void* tickData) const;
 
  private:
   SynthHost() = default;

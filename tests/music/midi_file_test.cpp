@@ -56,13 +56,14 @@ TEST(MidiTiming, EndIsTheLatestEndOfAnyTrack) {
 
 TEST(MidiTiming, ReadsRunningStatusSysexAndSkipsForeignChunks) {
   TrackBuilder track;
-  track.Event(0, {0xF0, 3, 0x7E, 0x7F, 0xF7})  // sysex with its length
-      .Event(0, {0xB0, 7, 100})                  // controller
+  track
+      .Event(0, {0xF0, 3, 0x7E, 0x7F, 0xF7})  // sysex with its length
+      .Event(0, {0xB0, 7, 100})               // controller
       .Event(10, {0x90, 60, 100})
       .Event(10, {62, 100})  // running status: two more note-ons
       .Event(10, {64, 100})
-      .Event(10, {0xC0, 5})  // program change: one data byte
-      .Event(10, {7})        // running status with one data byte
+      .Event(10, {0xC0, 5})                  // program change: one data byte
+      .Event(10, {7})                        // running status with one data byte
       .Event(10, {0xFF, 0x01, 2, 'h', 'i'})  // text
       .End(50);
   // What follows the end of track is never played, so it is not read either.
@@ -127,8 +128,7 @@ TEST(MidiTiming, RefusesWhatTheSequencerCannotPlayOrWhatIsDamaged) {
       {"track longer than the file", chunkBeyondFile},
       {"event cut short", rawTrack({0x00, 0x90, 60})},
       {"data byte without a status", rawTrack({0x00, 60, 100, 0x00, 0xFF, 0x2F, 0})},
-      {"variable length over four bytes",
-       rawTrack({0x80, 0x80, 0x80, 0x80, 0x00, 0xFF, 0x2F, 0})},
+      {"variable length over four bytes", rawTrack({0x80, 0x80, 0x80, 0x80, 0x00, 0xFF, 0x2F, 0})},
       {"tempo of two bytes", track({0xFF, 0x51, 2, 1, 2})},
       {"tempo zero", track({0xFF, 0x51, 3, 0, 0, 0})},
       {"system common message", track({0xF2, 0, 0})},

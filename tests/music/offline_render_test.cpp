@@ -25,8 +25,8 @@ constexpr double kSound = 50;
 
 double Rms(const OfflineRender& render, double fromSeconds, double toSeconds) {
   const auto from = static_cast<std::size_t>(fromSeconds * render.sampleRate) * 2;
-  const auto to = std::min(render.samples.size(),
-                           static_cast<std::size_t>(toSeconds * render.sampleRate) * 2);
+  const auto to =
+      std::min(render.samples.size(), static_cast<std::size_t>(toSeconds * render.sampleRate) * 2);
   if (to <= from) return 0;
   double sum = 0;
   for (std::size_t i = from; i < to; ++i) sum += double(render.samples[i]) * render.samples[i];
@@ -35,8 +35,8 @@ double Rms(const OfflineRender& render, double fromSeconds, double toSeconds) {
 
 TEST(OfflineRender, NotesSoundWhenTheFileSaysAndNowhereElse) {
   music_test::TempFolder folder;
-  const std::string path = folder.Write(
-      "song.mid", music_test::NotesSmf({{500, 200, 60}, {2000, 200, 67}}, 2400));
+  const std::string path =
+      folder.Write("song.mid", music_test::NotesSmf({{500, 200, 60}, {2000, 200, 67}}, 2400));
   const OfflineRender render = RenderMidiOffline(path, 4.0);
   ASSERT_EQ(render.error, 0u);
   ASSERT_EQ(render.samples.size(), static_cast<std::size_t>(4.0 * render.sampleRate) * 2);

@@ -39,7 +39,8 @@ TEST(MciErrorText, SaysWhatWentWrongInPlainWords) {
   EXPECT_EQ(ErrorText(MCIERR_FILE_NOT_FOUND), "The music file was not found or could not be read.");
   EXPECT_EQ(ErrorText(MCIERR_INVALID_FILE),
             "The music file is not a standard MIDI file that can be played.");
-  EXPECT_EQ(ErrorText(MCIERR_NO_AUDIO_DEVICE), "No audio output device is available to play music.");
+  EXPECT_EQ(ErrorText(MCIERR_NO_AUDIO_DEVICE),
+            "No audio output device is available to play music.");
   EXPECT_EQ(ErrorText(MCIERR_NO_SOUNDFONT),
             "No General MIDI soundfont could be loaded to play music (install "
             "timgm6mb-soundfont, or name a soundfont in BRANDEL_SOUNDFONT).");
@@ -53,8 +54,7 @@ TEST(MciErrorText, SaysWhatWentWrongInPlainWords) {
 
 TEST_F(OpenFailure, RefusesFilesItCannotPlay) {
   const std::string notMidi = folder.Write("notes.mid", {'h', 'e', 'l', 'l', 'o', '\n'});
-  const std::string wrongExtension =
-      folder.Write("song.wav", NotesSmf({{100, 200, 60}}, 400));
+  const std::string wrongExtension = folder.Write("song.wav", NotesSmf({{100, 200, 60}}, 400));
 
   MCIDEVICEID device = 99;
   EXPECT_EQ(OpenFile(folder.Path("missing.mid"), &device), MCIERR_FILE_NOT_FOUND);

@@ -82,7 +82,9 @@ class Playback : public ::testing::Test {
     EXPECT_EQ(mciSendCommand(device, MCI_STATUS, MCI_STATUS_ITEM, &params), 0u);
     return params.dwReturn;
   }
-  MCIERROR Close(MCIDEVICEID device) { return mciSendCommand(device, MCI_CLOSE, MCI_WAIT, nullptr); }
+  MCIERROR Close(MCIDEVICEID device) {
+    return mciSendCommand(device, MCI_CLOSE, MCI_WAIT, nullptr);
+  }
   bool PositionPasses(MCIDEVICEID device, std::uint32_t milliseconds) {
     return PumpMessagesUntil([&] { return Status(device, MCI_STATUS_POSITION) > milliseconds; },
                              5s);
