@@ -4,6 +4,10 @@
 // calls OnTick. OnTick reads only its EndWatch and posts one message when the song's last
 // tick has played; everything else here runs on the UI thread. The driver is always stopped
 // before the player or its EndWatch goes, so the player is never changed under the thread.
+//
+// The end is the song's last tick, not FluidSynth's "done", which comes about 3 s later.
+// Position and mode are read from the player's own tick counter, so they are right whether
+// or not the end message has been drained yet.
 #pragma once
 
 #include <atomic>
