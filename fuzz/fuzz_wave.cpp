@@ -38,7 +38,10 @@ HMIXSESSION SessionOfShape(int shape) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // An empty settings folder, so the session is the same on every machine.
   static char folder[] = "/tmp/fuzz-wave-XXXXXX";
-  if (mkdtemp(folder) != nullptr) setenv("XDG_CONFIG_HOME", folder, 1);
+  if (mkdtemp(folder) != nullptr) {
+    setenv("XDG_CONFIG_HOME", folder, 1);
+    std::atexit([] { rmdir(folder); });
+  }
   wo::VirtualDevice::Install(11025);
   return 0;
 }
