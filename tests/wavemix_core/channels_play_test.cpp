@@ -306,6 +306,32 @@ TEST_F(PlayTest, WriteFailureLeavesTheRequestPlacedAndTheDeviceRunning) {
   for (WaveBlock* block : wavemix::WaveBlockTable) EXPECT_EQ(block->free, 1);
 }
 
+TEST_F(PlayTest, WriteFailureInARemixLeavesTheDeviceRunning) {
+  Start();
+  Play(0, wave_);
+  Advance(50);
+  device_->RefuseWrites(true);
+  MixPlayParams params = Params(1, wave_.get(), MixPlayHighPriority);
+  ExpectMessage([&] { WaveMixPlay(&params); }, "Failed to write block to device");
+  EXPECT_NE(S().channelTable[1], nullptr);
+  EXPECT_FALSE(device_->IsPaused());
+  EXPECT_EQ(wavemix::PlayingHead->free, 0);  // the rest stay listed for the pump to take back
+  EXPECT_EQ(wavemix::WaveBlockTable[0]->free, 1);
+}
+
+TEST_F(PlayTest, WriteFailureInThePumpLeavesTheMessageLoop) {
+  Start();
+  HandWave longWave(Ramp(20000));
+  Play(0, longWave);
+  device_->RefuseWrites(true);
+  // The first block comes back at byte 2048; refilling it fails inside the window procedure.
+  ExpectMessage([&] { Advance(200); }, "Failed to write block to device");
+  device_->RefuseWrites(false);
+  Advance(1000);  // the next block-done message pumps again and the output goes on
+  EXPECT_EQ(Heard(0, 1000), Expected().Bytes(longWave.samples(), 0, 1000).get());
+  EXPECT_GT(S().mixPosition, 4 * 2048);
+}
+
 class NoticeTest : public MixerTest {};
 
 TEST_F(NoticeTest, EndOfWaveIsPostedExactlyOnceWithChannelAndWave) {
