@@ -62,18 +62,12 @@ set -e
 [ "$status" -ne 0 ] && [ "$status" -ne 124 ] || fail "without a display the program ended with $status"
 [ -n "$no_display" ] || fail "without a display the program said nothing"
 
-display=
-for n in $(seq 90 190); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-    display=:$n
-    break
-  fi
-done
-[ -n "$display" ] || fail "no free X display number"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# Xvfb picks a free display number itself and reports it, so parallel tests never share one.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
-export DISPLAY=$display
-wait_for 100 xdpyinfo || fail "Xvfb did not start on $display: $(cat "$work/xvfb.log")"
+wait_for 100 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=:$(head -n 1 "$work/display")
+wait_for 100 xdpyinfo || fail "Xvfb on $DISPLAY does not answer"
 
 # In the sanitizer build, leaks inside the X libraries would turn the exit code; the game's own
 # code is leak-checked by its unit tests.
