@@ -12,7 +12,7 @@ namespace brandel {
 namespace {
 
 struct StageRow {
-  const char* caption;
+  QString caption;
   void (TForm1::*scene)();
 };
 
@@ -20,24 +20,24 @@ struct StageRow {
 
 void TForm1::start_bClick() {
   // Button-sound cue.
-  static constexpr StageRow kStageScript[] = {
-      {"２面へいく", &TForm1::FishScene2},
-      {"３面へいく", &TForm1::FishScene3},
-      {"４面へいく", &TForm1::FishScene4},
-      {"５面へいく", &TForm1::CallToBattle},
-      {"ネコFIGHT！！", &TForm1::StartBattle},
-      {"ＳＴＡＧＥ２！！", &TForm1::StartBattle},
-      {"ＮＥＸＴ ＳＴＡＧＥ！！", &TForm1::StartDollStage},
-      {"オールクリア", &TForm1::FinaleScene1},
-      {"いったい！？", &TForm1::FinaleScene2},
-      {"その時！", &TForm1::FinaleScene3},
-      {"・・・・", &TForm1::FinaleScene4},
-      {"もう、やめて！！", &TForm1::FinaleScene5},
-      {"！！", &TForm1::StartEnding},
+  static const StageRow kStageScript[] = {
+      {QStringLiteral("２面へいく"), &TForm1::FishScene2},
+      {QStringLiteral("３面へいく"), &TForm1::FishScene3},
+      {QStringLiteral("４面へいく"), &TForm1::FishScene4},
+      {QStringLiteral("５面へいく"), &TForm1::CallToBattle},
+      {kFightCaption, &TForm1::StartBattle},
+      {kSecondFishBattleCaption, &TForm1::StartBattle},
+      {kNextStageCaption, &TForm1::StartDollStage},
+      {kAllClearCaption, &TForm1::FinaleScene1},
+      {QStringLiteral("いったい！？"), &TForm1::FinaleScene2},
+      {QStringLiteral("その時！"), &TForm1::FinaleScene3},
+      {QStringLiteral("・・・・"), &TForm1::FinaleScene4},
+      {QStringLiteral("もう、やめて！！"), &TForm1::FinaleScene5},
+      {QStringLiteral("！！"), &TForm1::StartEnding},
   };
   const QString caption = start_b->text();
   for (const StageRow& row : kStageScript) {
-    if (caption == QString::fromUtf8(row.caption)) {
+    if (caption == row.caption) {
       (this->*row.scene)();
       return;
     }
