@@ -50,6 +50,51 @@ TEST(PlayNodePool, ResetTakesEveryNodeBack) {
   EXPECT_EQ(count, 100);
 }
 
+class PlayingList : public ::testing::Test {
+ protected:
+  void SetUp() override { PlayingHead = PlayingTail = nullptr; }
+  void TearDown() override { PlayingHead = PlayingTail = nullptr; }
+  std::vector<WaveBlock*> Listed() {
+    std::vector<WaveBlock*> listed;
+    for (WaveBlock* b = PlayingHead; b != nullptr && listed.size() < 10; b = b->nextPlaying) {
+      listed.push_back(b);
+    }
+    return listed;
+  }
+  WaveBlock a_{}, b_{}, c_{};
+};
+
+TEST_F(PlayingList, KeepsWritingOrderAndBothEnds) {
+  AppendPlayingBlock(&a_);
+  AppendPlayingBlock(&b_);
+  AppendPlayingBlock(&c_);
+  EXPECT_EQ(Listed(), (std::vector<WaveBlock*>{&a_, &b_, &c_}));
+  EXPECT_EQ(UnlinkPlayingBlock(&b_), &b_);
+  EXPECT_EQ(b_.nextPlaying, nullptr);
+  EXPECT_EQ(Listed(), (std::vector<WaveBlock*>{&a_, &c_}));
+  EXPECT_EQ(UnlinkPlayingBlock(&c_), &c_);  // the predecessor becomes the tail
+  EXPECT_EQ(PlayingTail, &a_);
+  AppendPlayingBlock(&b_);
+  EXPECT_EQ(Listed(), (std::vector<WaveBlock*>{&a_, &b_}));
+  EXPECT_EQ(UnlinkPlayingBlock(&c_), nullptr);  // not listed
+  EXPECT_EQ(UnlinkPlayingBlock(&a_), &a_);
+  EXPECT_EQ(UnlinkPlayingBlock(&b_), &b_);
+  EXPECT_EQ(PlayingHead, nullptr);
+  EXPECT_EQ(PlayingTail, nullptr);
+}
+
+TEST_F(PlayingList, ReleaseMarksEveryListedBlockFree) {
+  AppendPlayingBlock(&a_);
+  AppendPlayingBlock(&b_);
+  c_.free = 0;
+  ReleasePlayingBlocks();
+  EXPECT_EQ(a_.free, 1);
+  EXPECT_EQ(b_.free, 1);
+  EXPECT_EQ(c_.free, 0);
+  EXPECT_EQ(PlayingHead, nullptr);
+  EXPECT_EQ(PlayingTail, nullptr);
+}
+
 std::vector<std::uint8_t> Mix(const std::vector<std::vector<std::uint8_t>>& sources) {
   std::vector<const std::uint8_t*> pointers;
   for (const auto& source : sources) pointers.push_back(source.data());
