@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <string>
 
 #include "platform/waveout/backend.h"
 #include "realtime_support.h"
@@ -164,6 +167,59 @@ TEST_F(SdlDeviceTest, AStaleDoneMessageDoesNotMarkABlockWrittenAgain) {
   EXPECT_EQ(received.size(), 2u);
   EXPECT_TRUE(received[1].doneFlag);
   EXPECT_EQ(waveOutClose(device), 0u);
+}
+
+// SDL's disk driver writes what the device plays to a file, in real time: a stream kept
+// fed from the block-done messages, as the mixer feeds it, comes out whole and unbroken.
+TEST(SdlDiskDevice, AStreamRefilledFromItsMessagesPlaysWithoutGaps) {
+  const std::string raw = std::string(BRANDEL_BIN_DIR) + "/../tests/sdl-disk-output.raw";
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
+  std::unique_ptr<Backend> backend = MakeSdlBackend();
+  InstallBackend(backend.get());
+  const msg::HWND receiver = MakeReceiver();
+
+  // 12 blocks' worth of a sequence that never repeats within a block; 6 blocks queued
+  // (over a second of sound) leave the draining thread ample time to refill.
+  constexpr std::size_t kBlock = 2048, kQueued = 6, kTotal = 12 * kBlock;
+  std::vector<char> expected(kTotal);
+  for (std::size_t i = 0; i < kTotal; ++i) expected[i] = static_cast<char>(1 + (i * 7 + i / 251) % 254);
+  std::vector<Block> blocks;
+  for (std::size_t i = 0; i < kQueued; ++i) blocks.emplace_back(kBlock, 0);
+  HWAVEOUT device = nullptr;
+  const PCMWAVEFORMAT format = Format(1, 11025);
+  ASSERT_EQ(waveOutOpen(&device, 0, &format, receiver, 0, CALLBACK_WINDOW), 0u);
+  std::size_t written = 0;
+  auto refill = [&] {
+    for (Block& b : blocks) {
+      if (written == kTotal) return;
+      if ((b.header.dwFlags & WHDR_PREPARED) && !b.Done()) continue;
+      std::copy_n(expected.begin() + static_cast<long>(written), kBlock, b.data.begin());
+      if (!(b.header.dwFlags & WHDR_PREPARED)) {
+        ASSERT_EQ(waveOutPrepareHeader(device, &b.header, 32), 0u);
+      }
+      ASSERT_EQ(waveOutWrite(device, &b.header, 32), 0u);
+      written += kBlock;
+    }
+  };
+  refill();
+  ASSERT_TRUE(DrainUntil([&] {
+    refill();
+    return received.size() == kTotal / kBlock;
+  }));
+  ASSERT_EQ(waveOutClose(device), 0u);
+  InstallBackend(nullptr);
+  backend.reset();
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+
+  std::ifstream in(raw, std::ios::binary);
+  const std::string played((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::size_t start = played.find(std::string(expected.begin(), expected.begin() + 64));
+  ASSERT_NE(start, std::string::npos) << "the stream never started";
+  ASSERT_GE(played.size(), start + kTotal);
+  EXPECT_EQ(played.compare(start, kTotal, expected.data(), kTotal), 0) << "a gap or a wrong byte";
+  EXPECT_EQ(played.find_first_not_of('\x80'), start) << "silence before the first block only";
+  std::remove(raw.c_str());
 }
 
 }  // namespace
