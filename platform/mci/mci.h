@@ -1,6 +1,6 @@
-// Media control interface: command messages sent to numbered devices, the shape programs
-// written for the original platform expect, over one device type: the MIDI sequencer,
-// played by FluidSynth with a General MIDI soundfont.
+// Media control interface: command messages with parameter blocks, sent to numbered devices,
+// over one device type: the MIDI sequencer, played by FluidSynth with a General MIDI
+// soundfont.
 //
 //   open   (MCI_OPEN,   device 0)  MCI_OPEN_ELEMENT: the file; the device is picked by its
 //                                  extension (".mid", ".midi", ".rmi"), or MCI_OPEN_TYPE
