@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("ブランデル２"));
+  QApplication::setApplicationName(brandel::kApplicationTitle);
   qtui::InstallFontSubstitutions();
 
   brandel::TForm1 form;

@@ -15,7 +15,6 @@ const QString TForm1::kCaption = QStringLiteral("ブランデル２ ver1.0  by�
 
 namespace {
 
-constexpr const char* kApplicationTitle = "ブランデル２";
 constexpr const char* kRecordName = "my.dat";
 
 QFont LayoutFont(const char* family, int pixels, bool bold) {
@@ -50,7 +49,7 @@ TForm1::TForm1(std::string assetFolder, qtui::Dialogs* boxes)
       boxes_(boxes),
       sleep_([](int ms) { QThread::msleep(ms); }) {
   if (boxes_ == nullptr) {
-    ownBoxes_ = std::make_unique<qtui::QtDialogs>(QString::fromUtf8(kApplicationTitle));
+    ownBoxes_ = std::make_unique<qtui::QtDialogs>(kApplicationTitle);
     boxes_ = ownBoxes_.get();
   }
   LayOutControls();

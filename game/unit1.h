@@ -18,6 +18,9 @@
 
 namespace brandel {
 
+// The task-bar text and the caption of every message and error box.
+inline const QString kApplicationTitle = QStringLiteral("ブランデル２");
+
 class TForm1 : public QWidget {
  public:
   // assetFolder holds my.dat and cg/ and ends in '/'. boxes shows the message, confirmation and

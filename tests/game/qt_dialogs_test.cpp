@@ -86,5 +86,22 @@ TEST_F(QtDialogsTest, ConfirmationIsAnsweredWithYAndN) {
   EXPECT_FALSE(answer);
 }
 
+TEST_F(QtDialogsTest, GameWindowShowsRealBoxesUnderTheApplicationTitle) {
+  WriteAllPictures();
+  WriteRecord("\r\n0\r\n0\r\n0\r\n0\r\n");
+  TForm1 form(Folder());
+  form.show();
+  const SeenBox credits = WithBox([&] { form.BitBtn3->click(); },
+                                  [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
+  EXPECT_EQ(credits.caption.toStdString(), "ブランデル２");
+  EXPECT_EQ(credits.text.count('\n'), 5);
+
+  const SeenBox quit = WithBox([&] { form.BitBtn4->click(); },
+                               [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Y); });
+  EXPECT_EQ(quit.caption.toStdString(), "確認");
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_EQ(Record(), "\r\n1\r\n0\r\n0\r\n0\r\n");
+}
+
 }  // namespace
 }  // namespace brandel::testing
