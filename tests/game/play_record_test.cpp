@@ -1,10 +1,12 @@
 // The play record: the reading rules, the writing, and what the window does when either fails.
 #include "game/play_record.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -171,6 +173,30 @@ TEST_F(GameTest, UnwritableRecordFailsWith103AndLeavesTheOldOne) {
   // A folder that is gone.
   EXPECT_THROW(WritePlayRecord(Folder() + "gone/my.dat", v), InOutError);
   EXPECT_FALSE(std::filesystem::exists(Folder() + "gone"));
+}
+
+TEST_F(GameTest, FailedWriteLeavesTheOldRecordWholeAndNoTemporaryFile) {
+  WriteRecord("old\r\n7\r\n50\r\n0\r\n0\r\n");
+  GameVariables v;
+  v.RecordText = std::string(64, 'n');
+  // A file size limit makes the write fail part-way, as a full disk would.
+  struct rlimit saved {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = saved;
+  small.rlim_cur = 16;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  int code = 0;
+  try {
+    WritePlayRecord(RecordPath(), v);
+  } catch (const InOutError& error) {
+    code = error.Code();
+  }
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(code, 101);
+  EXPECT_EQ(Record(), "old\r\n7\r\n50\r\n0\r\n0\r\n");
+  EXPECT_EQ(QDir(folder_.path()).entryList(QDir::Files), QStringList{"my.dat"});
 }
 
 // Makes the folder unwritable; false where this process may write anyway (root without chattr).
