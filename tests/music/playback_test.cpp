@@ -3,7 +3,11 @@
 // the media player control the game drives.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -119,6 +123,33 @@ TEST_F(Playback, PlaysOnceInTheBackgroundAndNotifiesAtTheEnd) {
   PumpMessagesFor(50ms);
   EXPECT_EQ(NotifyRecorder::Received().size(), 2u);
   EXPECT_EQ(Close(device), 0u);
+}
+
+TEST_F(Playback, TheAudioDeviceReceivesTheNotesAndNothingAfterClose) {
+  // SDL's disk device records what it is given: 16-bit stereo, as the driver asks.
+  const std::string recording = folder.Path("out.raw");
+  music_test::ScopedEnv disk("SDL_AUDIODRIVER", "disk");
+  music_test::ScopedEnv file("SDL_DISKAUDIOFILE", recording.c_str());
+  const MCIDEVICEID device = Open(shortSong);
+  ASSERT_EQ(Play(device, notify.Window()), 0u);
+  ASSERT_TRUE(PumpMessagesUntil([] { return !NotifyRecorder::Received().empty(); }, 5s));
+  ASSERT_EQ(Close(device), 0u);
+
+  const auto closedSize = std::filesystem::file_size(recording);
+  std::this_thread::sleep_for(200ms);
+  EXPECT_EQ(std::filesystem::file_size(recording), closedSize);
+
+  std::vector<std::int16_t> samples(closedSize / 2);
+  std::ifstream(recording, std::ios::binary)
+      .read(reinterpret_cast<char*>(samples.data()), static_cast<std::streamsize>(closedSize));
+  double loudest = 0;
+  constexpr std::size_t kWindow = 2 * 441;  // 10 ms
+  for (std::size_t at = 0; at + kWindow <= samples.size(); at += kWindow) {
+    double sum = 0;
+    for (std::size_t i = at; i < at + kWindow; ++i) sum += double(samples[i]) * samples[i];
+    loudest = std::max(loudest, std::sqrt(sum / kWindow));
+  }
+  EXPECT_GT(loudest, 50.0) << "the note never reached the device";
 }
 
 TEST_F(Playback, CloseStopsTheMusicAndAbortsItsNotice) {
