@@ -7,11 +7,13 @@
 #include "platform/messages/messages.h"
 
 #include <algorithm>
+#include <atomic>
 #include <array>
 #include <cctype>
 #include <map>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 
@@ -58,7 +60,11 @@ struct State {
   std::unordered_map<HWND, WndProc> windows;
   HWND lastWindow = 0;  // handles count up and are never handed out twice
   PostedQueue queue;
+  // The hook is replaced only while no poster runs it (see SetWakeHook), so posting reads
+  // it without a lock and without copying it.
   std::function<void()> wakeHook;
+  std::atomic<bool> wakeHookSet{false};
+  std::atomic<int> wakeHookUsers{0};
 };
 
 // Never destroyed: an audio thread may still post while the program exits.
@@ -145,8 +151,9 @@ bool PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (s.windows.find(window) == s.windows.end()) return Fail(ERROR_INVALID_WINDOW_HANDLE);
     if (!s.queue.Push({window, message, wParam, lParam})) return Fail(ERROR_NOT_ENOUGH_QUOTA);
   }
-  // Set before other threads post (see the header), so reading it here needs no lock.
-  if (s.wakeHook) s.wakeHook();
+  s.wakeHookUsers.fetch_add(1);
+  if (s.wakeHookSet.load()) s.wakeHook();
+  s.wakeHookUsers.fetch_sub(1);
   return true;
 }
 
@@ -183,15 +190,24 @@ bool HasPostedMessages() {
   return s.queue.Size() > 0;
 }
 
-void SetWakeHook(std::function<void()> hook) { TheState().wakeHook = std::move(hook); }
+void SetWakeHook(std::function<void()> hook) {
+  State& s = TheState();
+  // Sequentially consistent on both sides: a poster either sees the hook withdrawn, or is
+  // counted here and waited for.
+  s.wakeHookSet.store(false);
+  while (s.wakeHookUsers.load() != 0) std::this_thread::yield();
+  const bool set = static_cast<bool>(hook);
+  s.wakeHook = std::move(hook);
+  s.wakeHookSet.store(set);
+}
 
 void ResetForTesting() {
+  SetWakeHook(nullptr);
   State& s = TheState();
   std::lock_guard guard(s.lock);
   s.classes.clear();
   s.windows.clear();
   s.queue.Clear();
-  s.wakeHook = nullptr;
   // lastWindow keeps counting: a handle from before the reset must stay invalid.
 }
 

@@ -50,7 +50,9 @@ std::size_t DispatchPostedMessages();
 bool HasPostedMessages();
 
 // Called on the posting thread after every successful post, so a GUI event loop can be
-// woken to drain the queue. Set it before any other thread posts.
+// woken to drain the queue. It must not wait for the UI thread. May be replaced while other
+// threads post: once SetWakeHook returns, the old hook is neither running nor called again
+// (so clear it before what it wakes goes away). Not from within the hook itself.
 void SetWakeHook(std::function<void()> hook);
 
 // Test support: forget every class, window and queued message.

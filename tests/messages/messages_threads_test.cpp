@@ -56,4 +56,46 @@ TEST(MessagesThreads, PostsFromManyThreadsAllArriveInEachThreadsOrder) {
   msg::ResetForTesting();
 }
 
+msg::LRESULT IgnoringProc(msg::HWND, msg::UINT, msg::WPARAM, msg::LPARAM) { return 0; }
+
+TEST(MessagesThreads, AWithdrawnWakeHookIsNeverCalledAgain) {
+  msg::ResetForTesting();
+  ASSERT_TRUE(msg::RegisterClass("Ignorer", IgnoringProc));
+  const msg::HWND w = msg::CreateWindow("Ignorer", 0);
+  std::atomic<int> first{0}, second{0};
+  std::atomic<bool> stop{false};
+  msg::SetWakeHook([&first] { first.fetch_add(1); });
+  std::vector<std::thread> posters;
+  for (int t = 0; t < 2; ++t) {
+    posters.emplace_back([&] {
+      while (!stop.load()) msg::PostMessage(w, 1, 0, 0);
+    });
+  }
+  auto drainAwhile = [] {
+    for (int i = 0; i < 200; ++i) {
+      msg::DispatchPostedMessages();
+      std::this_thread::yield();
+    }
+  };
+  auto drainUntilCalled = [&drainAwhile](const std::atomic<int>& calls) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (calls.load() == 0 && std::chrono::steady_clock::now() < deadline) drainAwhile();
+  };
+  drainUntilCalled(first);
+  msg::SetWakeHook([&second] { second.fetch_add(1); });
+  const int firstWhenReplaced = first.load();
+  drainUntilCalled(second);
+  msg::SetWakeHook(nullptr);
+  const int secondWhenCleared = second.load();
+  drainAwhile();
+  stop.store(true);
+  for (auto& p : posters) p.join();
+
+  EXPECT_GT(firstWhenReplaced, 0);
+  EXPECT_GT(secondWhenCleared, 0);
+  EXPECT_EQ(first.load(), firstWhenReplaced) << "the replaced hook ran after SetWakeHook returned";
+  EXPECT_EQ(second.load(), secondWhenCleared) << "the cleared hook ran after SetWakeHook returned";
+  msg::ResetForTesting();
+}
+
 }  // namespace
