@@ -39,11 +39,13 @@ void TWaveMix::SetChannels(std::uint8_t value) {
     WaveMixCloseChannels(FSession, 0, MixAllChannels);
   } else {
     const std::uint8_t wanted = value;
-    const std::uint8_t had = FChannels;
+    // Written as a test of the changed bits: g++ 12.2 at -O2 turns the plain comparison
+    // (bit of wanted == bit of had) into "skip unless the bit was set before", which opened
+    // nothing when going from 0 to 15.
+    const unsigned changed = static_cast<unsigned>(wanted ^ FChannels);
     for (int i = 0; i < MixChannelCount; ++i) {
-      const bool want = (wanted >> i) & 1;
-      if (want == static_cast<bool>((had >> i) & 1)) continue;
-      if (want) {
+      if (((changed >> i) & 1u) == 0) continue;
+      if ((wanted >> i) & 1u) {
         WaveMixOpenChannels(FSession, i, MixOpenOne);
       } else {
         WaveMixCloseChannels(FSession, i, 0);
