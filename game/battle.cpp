@@ -17,7 +17,8 @@ constexpr int kFlashMilliseconds = 100;
 }  // namespace
 
 void TForm1::kougekiClick() {
-  // Button-sound cue, then attack-sound cue.
+  PlayButtonSound();
+  PlayAttackSound();
   if (Game.StageMark == kDollStage) {
     Flash("\\cg\\doll2.bmp", "\\cg\\doll1.bmp");
     Game.AttackCount += 1;
@@ -32,7 +33,8 @@ void TForm1::kougekiClick() {
 }
 
 void TForm1::magicClick() {
-  // Button-sound cue, then attack-sound cue.
+  PlayButtonSound();
+  PlayAttackSound();
   if (Game.StageMark == kDollStage) {
     Flash("\\cg\\doll3.bmp", "\\cg\\doll1.bmp");
     Game.MagicCount += 1;

@@ -1,10 +1,14 @@
 // Program entry: the application titled "ブランデル２" runs the game window until it closes.
+// Without a wave output device the game does not start; WAVEMIX_OUTPUT=null plays it silently.
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
 
+#include "game/program.h"
 #include "game/unit1.h"
+#include "platform/module/module.h"
 #include "platform/qt/fonts.h"
+#include "platform/qt/qt_dialogs.h"
 
 namespace {
 
@@ -28,7 +32,6 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(brandel::kApplicationTitle);
   qtui::InstallFontSubstitutions();
 
-  brandel::TForm1 form;
-  form.show();
-  return QApplication::exec();
+  qtui::QtDialogs boxes(brandel::kApplicationTitle);
+  return brandel::RunProgram(boxes, module::ProgramFolder());
 }

@@ -1,7 +1,8 @@
 // The story, driven by start_b: its caption is the state, each press plays the scene of the
 // current caption and sets the caption leading on.
 //
-// The button-sound cue comes first on every press; the scenes mark where further cues belong.
+// The button sound comes first on every press; two scenes give it once more, and the finale
+// starts the music.
 
 #include "game/game_variables.h"
 #include "game/stage_captions.h"
@@ -19,7 +20,7 @@ struct StageRow {
 }  // namespace
 
 void TForm1::start_bClick() {
-  // Button-sound cue.
+  PlayButtonSound();
   static const StageRow kStageScript[] = {
       {QStringLiteral("２面へいく"), &TForm1::FishScene2},
       {QStringLiteral("３面へいく"), &TForm1::FishScene3},
@@ -55,13 +56,13 @@ void TForm1::OpeningOrSkip() {
   LoadGuarded(cg, "\\cg\\sakana0.bmp");
   Timer3->stop();
   Message("たいへんだ！\r街の中に超でっかい小魚が現れた！\rキョピーーーー！！！");
-  // Button-sound cue again.
+  PlayButtonSound();
   start_b->setText(QStringLiteral("２面へいく"));
 }
 
 void TForm1::FishScene2() {
   Message("キョピーーー！！！\rこのままでは人類が絶滅してしまう！");
-  // Button-sound cue again.
+  PlayButtonSound();
   LoadGuarded(cg, "\\cg\\sakana1.bmp");
   start_b->setText(QStringLiteral("３面へいく"));
 }
@@ -114,7 +115,7 @@ void TForm1::FinaleScene2() {
 void TForm1::FinaleScene3() {
   LoadGuarded(cg, "\\cg\\doll_sp4.bmp");
   Message("ビビビビ！！！\rブランデルは街の人を守るために盾となった！");
-  // Music cue: "1.mid".
+  PlayMusic("1.mid");
   start_b->setText(QStringLiteral("・・・・"));
 }
 

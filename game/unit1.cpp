@@ -53,11 +53,14 @@ TForm1::TForm1(std::string assetFolder, qtui::Dialogs* boxes)
     boxes_ = ownBoxes_.get();
   }
   LayOutControls();
+  SetUpSound();
   qtui::RunGuarded(*boxes_, [this] { FormCreate(); });
 }
 
 TForm1::~TForm1() {
   FormDestroy();
+  WaveMix1.reset();
+  mid_p.reset();
 }
 
 void TForm1::LayOutControls() {
@@ -118,7 +121,7 @@ void TForm1::Connect(QTimer* timer, void (TForm1::*handler)()) {
 }
 
 void TForm1::FormCreate() {
-  // The sound waves are opened here, before the record is read.
+  OpenWaves();
   Game.PlayCount = 0;
   Game.Experience = 0;
   Game.StageMark = 0;
@@ -144,10 +147,11 @@ void TForm1::FormClose() {
 }
 
 void TForm1::FormDestroy() {
-  // The sound waves are freed here. No timer may fire into a window being torn down.
+  // No timer may fire into a window being torn down.
   Timer1->stop();
   Timer2->stop();
   Timer3->stop();
+  FreeWaves();
 }
 
 void TForm1::LoadPlayRecord() {

@@ -1,7 +1,8 @@
 // The game window Form1 (class TForm1): its controls by their layout names, its timers and the
 // handlers bound to them. The handlers live in files by theme: unit1.cpp (window, start-up,
 // shutdown, credits, quit, record), title_screens.cpp (title, narration, ending),
-// stage_script.cpp (the start button's story) and battle.cpp (attack and magic).
+// stage_script.cpp (the start button's story), battle.cpp (attack and magic) and
+// game_sound.cpp (the waves, the sound cues and the music).
 #pragma once
 
 #include <QPushButton>
@@ -12,9 +13,11 @@
 #include <set>
 #include <string>
 
+#include "music/media_player.h"
 #include "platform/module/module.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/picture_control.h"
+#include "wavemix/twavemix.h"
 
 namespace brandel {
 
@@ -23,10 +26,12 @@ inline const QString kApplicationTitle = QStringLiteral("ブランデル２");
 
 class TForm1 : public QWidget {
  public:
-  // assetFolder holds my.dat and cg/ and ends in '/'. boxes shows the message, confirmation and
-  // error boxes; without one the window uses real Qt boxes. Runs FormCreate.
+  // assetFolder holds my.dat, cg/, dat/ and the waves and ends in '/'. boxes shows the message,
+  // confirmation and error boxes; without one the window uses real Qt boxes. Sets up the mixer
+  // (a failure there leaves the constructor as EWaveMixError), then runs FormCreate.
   explicit TForm1(std::string assetFolder = module::ProgramFolder(),
                   qtui::Dialogs* boxes = nullptr);
+  // FormDestroy, then the mixer component goes, then the music player.
   ~TForm1() override;
 
   // Controls.
@@ -40,6 +45,9 @@ class TForm1 : public QWidget {
   QTimer* Timer1;  // title animation
   QTimer* Timer2;  // ending animation
   QTimer* Timer3;  // narration
+  // Declared in the reverse of their destruction: the mixer goes before the music player.
+  std::unique_ptr<TMediaPlayer> mid_p;  // hidden; plays the finale's music
+  std::unique_ptr<TWaveMix> WaveMix1;
 
   // Handlers.
   void FormCreate();
@@ -56,6 +64,11 @@ class TForm1 : public QWidget {
   void kougekiClick();
   void magicClick();
 
+  // Sound and music (game_sound.cpp); every failure is swallowed.
+  void PlayButtonSound();
+  void PlayAttackSound();
+  void PlayMusic(const std::string& name);
+
   // The battle flash blocks the UI thread for this long; tests may watch the wait instead.
   void SetSleep(std::function<void(int milliseconds)> sleep) { sleep_ = std::move(sleep); }
 
@@ -66,6 +79,9 @@ class TForm1 : public QWidget {
 
  private:
   void LayOutControls();
+  void SetUpSound();
+  void OpenWaves();
+  void FreeWaves();
   void Connect(QPushButton* button, void (TForm1::*handler)());
   void Connect(QTimer* timer, void (TForm1::*handler)());
   void Message(const char* text);
@@ -107,6 +123,8 @@ class TForm1 : public QWidget {
   qtui::Dialogs* boxes_;
   std::function<void(int)> sleep_;
   std::set<std::string> reportedFiles_;
+  MixWave* AttackWave = nullptr;  // "1.wav"; null when it could not be opened
+  MixWave* ButtonWave = nullptr;  // "2.wav"
 };
 
 }  // namespace brandel

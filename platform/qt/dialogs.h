@@ -1,10 +1,12 @@
-// The three modal boxes the game shows, behind one interface so that the game can run with
+// The modal boxes the game shows, behind one interface so that the game can run with
 // scripted answers. Each call returns when the box is closed.
 #pragma once
 
 #include <QString>
 
 namespace qtui {
+
+inline const QString kApplicationErrorCaption = QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ");
 
 class Dialogs {
  public:
@@ -15,6 +17,9 @@ class Dialogs {
   virtual bool Confirm(const QString& text) = 0;
   // Error box: error icon, one OK button, the application title as caption.
   virtual void ShowError(const QString& text) = 0;
+  // The box of an error that ends the program before its window exists: task-modal, error
+  // icon, one OK button, captioned kApplicationErrorCaption.
+  virtual void ShowApplicationError(const QString& text) = 0;
 };
 
 }  // namespace qtui

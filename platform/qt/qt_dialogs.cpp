@@ -57,4 +57,11 @@ void QtDialogs::ShowError(const QString& text) {
   box.exec();
 }
 
+void QtDialogs::ShowApplicationError(const QString& text) {
+  QMessageBox box;  // no window is left to own it
+  PrepareBox(box, kApplicationErrorCaption, QMessageBox::Critical, text);
+  box.setStandardButtons(QMessageBox::Ok);
+  box.exec();
+}
+
 }  // namespace qtui

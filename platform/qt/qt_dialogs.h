@@ -16,6 +16,7 @@ class QtDialogs : public Dialogs {
   void ShowMessage(const QString& text) override;
   bool Confirm(const QString& text) override;
   void ShowError(const QString& text) override;
+  void ShowApplicationError(const QString& text) override;
 
   // Texts of the confirmation box; Y and N answer it from the keyboard.
   static const QString kConfirmCaption;

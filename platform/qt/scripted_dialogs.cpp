@@ -27,6 +27,10 @@ void ScriptedDialogs::ShowError(const QString& text) {
   Record(Kind::Error, text);
 }
 
+void ScriptedDialogs::ShowApplicationError(const QString& text) {
+  Record(Kind::ApplicationError, text);
+}
+
 std::vector<ScriptedDialogs::Box> ScriptedDialogs::TakeShown() {
   return std::exchange(shown_, {});
 }

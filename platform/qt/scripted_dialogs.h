@@ -14,7 +14,7 @@ namespace qtui {
 
 class ScriptedDialogs : public Dialogs {
  public:
-  enum class Kind { Message, Confirm, Error };
+  enum class Kind { Message, Confirm, Error, ApplicationError };
   struct Box {
     Kind kind;
     std::string text;  // UTF-8
@@ -28,6 +28,7 @@ class ScriptedDialogs : public Dialogs {
   void ShowMessage(const QString& text) override;
   bool Confirm(const QString& text) override;
   void ShowError(const QString& text) override;
+  void ShowApplicationError(const QString& text) override;
 
   const std::vector<Box>& Shown() const { return shown_; }
   // Texts of the boxes shown since the last call, then forgets them.

@@ -63,15 +63,40 @@ void WriteFile(const std::string& path, const std::string& contents) {
   out << contents;
 }
 
+void WriteWave(const std::string& path, const std::vector<std::uint8_t>& samples) {
+  auto le32 = [](std::uint32_t v) {
+    return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+  };
+  auto le16 = [](std::uint16_t v) { return std::string{char(v), char(v >> 8)}; };
+  const auto size = static_cast<std::uint32_t>(samples.size());
+  std::string file = "RIFF" + le32(36 + size) + "WAVE" + "fmt " + le32(16) + le16(1) + le16(1) +
+                     le32(11025) + le32(11025) + le16(1) + le16(8) + "data" +
+                     le32(size);
+  file.append(samples.begin(), samples.end());
+  WriteFile(path, file);
+}
+
 void GameTest::SetUp() {
   EnsureApplication();
   ASSERT_TRUE(folder_.isValid());
   QDir(folder_.path()).mkdir("cg");
+  // An empty configuration folder: the mixer runs on its defaults whatever the user's
+  // WAVEMIX.INI says.
+  QDir(folder_.path()).mkdir("config");
+  qputenv("XDG_CONFIG_HOME", (folder_.path() + "/config").toUtf8());
   Game = GameVariables{};  // zero, as at program start
+  device_ = &wo::VirtualDevice::Install();
+  wake_ = std::make_unique<qtui::MessageWake>(boxes_);
 }
 
 void GameTest::TearDown() {
   form_.reset();
+  wake_.reset();
+  wo::VirtualDevice::Uninstall();
+}
+
+void GameTest::Advance(std::uint32_t ms) {
+  device_->Advance(ms, [] { QCoreApplication::processEvents(); });
 }
 
 void GameTest::SavePicture(const std::string& name, const QImage& picture) {
@@ -83,6 +108,7 @@ void GameTest::WriteAllPictures() {
 }
 
 TForm1& GameTest::Start() {
+  form_.reset();  // the mixer has one session at a time: the old window goes first
   form_ = std::make_unique<TForm1>(Folder(), &boxes_);
   form_->SetSleep([](int) {});
   return *form_;

@@ -1,4 +1,5 @@
-// A game window on a temporary asset folder with scripted boxes, and helpers to build that folder.
+// A game window on a temporary asset folder with scripted boxes and the virtual wave-output
+// device, and helpers to build that folder.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,7 +11,9 @@
 #include <vector>
 
 #include "game/unit1.h"
+#include "platform/qt/message_wake.h"
 #include "platform/qt/scripted_dialogs.h"
+#include "platform/waveout/virtual_device.h"
 
 namespace brandel::testing {
 
@@ -28,6 +31,8 @@ QRgb RowColour(int row);
 
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& contents);
+// A wave file of 8-bit mono samples at 11025 Hz: the mixer's own output format.
+void WriteWave(const std::string& path, const std::vector<std::uint8_t>& samples);
 
 class GameTest : public ::testing::Test {
  protected:
@@ -50,8 +55,14 @@ class GameTest : public ::testing::Test {
   // File name of the picture in cg, e.g. "title.bmp"; empty without one.
   std::string ShownPicture() const;
 
+  // Moves the device's clock on by ms; whenever a block has played, Qt's event loop runs, where
+  // the message layer's wake-up drains the block messages into the mixer.
+  void Advance(std::uint32_t ms);
+
   QTemporaryDir folder_;
   qtui::ScriptedDialogs boxes_;
+  wo::VirtualDevice* device_ = nullptr;  // installed before any window, so the mixer finds it
+  std::unique_ptr<qtui::MessageWake> wake_;
   std::unique_ptr<TForm1> form_;
 };
 

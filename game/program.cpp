@@ -1,0 +1,24 @@
+#include "game/program.h"
+
+#include <QApplication>
+#include <exception>
+
+#include "game/unit1.h"
+#include "platform/qt/message_wake.h"
+
+namespace brandel {
+
+int RunProgram(qtui::Dialogs& boxes, const std::string& assetFolder) {
+  qtui::MessageWake wake(boxes);
+  try {
+    TForm1 form(assetFolder, &boxes);
+    form.show();
+    return QApplication::exec();
+  } catch (const std::exception& error) {
+    // Only the window's creation can get here: every handler runs inside its own guard.
+    boxes.ShowApplicationError(QString::fromUtf8(error.what()));
+    return 1;
+  }
+}
+
+}  // namespace brandel
