@@ -4,9 +4,12 @@
 
 #include <SDL.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "platform/messages/messages.h"
@@ -124,4 +127,46 @@ void MixBlockBench(benchmark::State& state) {
 }
 BENCHMARK(MixBlockBench)->Name("MixBlock/8channels");
 
+// Prints the usual table, then each MixSamples/N beside the reference run SDL_MixAudioFormat/N
+// as a ratio of throughputs, so a change is judged against SDL2 on the same machine and run.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      auto counter = run.counters.find("bytes_per_second");
+      if (counter != run.counters.end()) throughput_[run.benchmark_name()] = counter->second;
+    }
+  }
+
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    std::printf("\nMixSamples against the reference SDL_MixAudioFormat (same data, same run):\n");
+    std::printf("%-10s %16s %22s %8s\n", "sources", "MixSamples MB/s", "SDL_MixAudioFormat MB/s",
+                "ratio");
+    for (int sources : {1, 2, 4, 8}) {
+      const std::string suffix = "/" + std::to_string(sources);
+      auto ours = throughput_.find("MixSamples" + suffix);
+      auto reference = throughput_.find("SDL_MixAudioFormat" + suffix);
+      if (ours == throughput_.end() || reference == throughput_.end() || reference->second <= 0) {
+        continue;
+      }
+      std::printf("%-10d %16.0f %22.0f %7.1fx\n", sources, ours->second / 1e6,
+                  reference->second / 1e6, ours->second / reference->second);
+    }
+  }
+
+ private:
+  std::map<std::string, double> throughput_;
+};
+
 }  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}
