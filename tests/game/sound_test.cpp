@@ -202,6 +202,27 @@ TEST_F(GameSound, QuickPressesQueueFurtherCopiesOnEachChannel) {
   // copy waited for the one before it on its channel.
 }
 
+// The button sound belongs to channel 1 and the attack sound to channel 0; channels 0 to 3
+// are open, the rest closed.
+TEST_F(GameSound, ButtonAndAttackSoundOnTheirOwnChannels) {
+  WriteTestWaves();
+  StartGame();
+  for (int i = 0; i < 7; ++i) form_->start_b->click();
+  Advance(kListenMs * 4);
+  form_->kougeki->click();
+  const MixSession* session = form_->WaveMix1->Session();
+  ASSERT_NE(session->channelTable[1], nullptr);
+  ASSERT_NE(session->channelTable[0], nullptr);
+  EXPECT_EQ(session->channelTable[1]->Length, static_cast<std::int32_t>(kButtonLength));
+  EXPECT_EQ(session->channelTable[0]->Length, static_cast<std::int32_t>(kAttackLength));
+  EXPECT_EQ(session->channelTable[1]->Request.Flags, MixPlayQueue);
+  EXPECT_EQ(session->channelTable[1]->Request.Loops, 0);
+  EXPECT_EQ(session->channelTable[1]->Request.NotifyWindow, 0u);
+  for (int channel = 2; channel < 4; ++channel) EXPECT_EQ(session->channelTable[channel], nullptr);
+  for (int channel = 4; channel < MixChannelCount; ++channel)
+    EXPECT_EQ(session->channelTable[channel], ClosedChannel());
+}
+
 // The waves that ship beside the program are converted on loading (one of them is 16-bit,
 // the other stereo at another rate); the recording holds exactly their converted samples,
 // mixed and clipped where the two sound together.
