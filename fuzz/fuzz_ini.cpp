@@ -12,10 +12,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       {"general", "WaveOutDevice"}, {"default", "Remix"},        {"default", "GoodWavePos"},
       {"default", "WaveBlocks"},    {"default", "WaveBlockLen"}, {"default", "SamplesPerSec"},
       {"not compatible", "Virtual wave output"}, {"", ""},       {"[", "="}};
-  volatile std::int32_t sink = 0;
+  // Unsigned, so summing values near the 32-bit limits cannot overflow in the harness itself.
+  volatile std::uint32_t sink = 0;
   for (const auto& key : kKeys) {
-    sink = sink + file.Int(key[0], key[1], 7);
-    if (auto value = file.Value(key[0], key[1])) sink = sink + static_cast<std::int32_t>(value->size());
+    sink = sink + static_cast<std::uint32_t>(file.Int(key[0], key[1], 7));
+    if (auto value = file.Value(key[0], key[1])) {
+      sink = sink + static_cast<std::uint32_t>(value->size());
+    }
   }
   return 0;
 }
