@@ -1,6 +1,9 @@
-// The finale's music on FluidSynth's SDL driver over SDL's dummy device: the cue opens the
-// music file of the dat folder and plays it in the background; closing the window stops it.
+// The game on real-time audio threads over SDL's dummy device: the mixer's blocks come back
+// from SDL's thread and Qt's event loop hands them to the mixer; the finale's music plays on
+// FluidSynth's SDL driver, in the background, until the window closes.
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <cstdlib>
 
 #include "game/game_variables.h"
@@ -8,6 +11,29 @@
 
 namespace brandel::testing {
 namespace {
+
+TEST_F(GameTest, OnSdlTheEventLoopPumpsTheMixerFromTheAudioThread) {
+  wo::VirtualDevice::Uninstall();  // back to WAVEMIX_OUTPUT, unset: SDL
+  unsetenv("WAVEMIX_OUTPUT");
+  WriteAllPictures();
+  WriteRecord("r\r\n1\r\n0\r\n0\r\n0\r\n");
+  // Several blocks long (0.9 s), so the pump must refill from the block-done messages.
+  WriteWave(Folder() + "1.wav", std::vector<std::uint8_t>(100, 200));
+  WriteWave(Folder() + "2.wav", std::vector<std::uint8_t>(10000, 200));
+  Start();
+  ASSERT_TRUE(form_->WaveMix1->Activated());
+  form_->start_b->click();
+  const MixSession* session = form_->WaveMix1->Session();
+  // The press mixes the first blocks at once; the rest of the wave is mixed only when the
+  // block-done messages from SDL's thread have been drained by the event loop.
+  ASSERT_LT(session->mixPosition, 10000);
+  QElapsedTimer clock;
+  clock.start();
+  while (session->mixPosition < 10000 && clock.elapsed() < 10000)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  EXPECT_GE(session->mixPosition, 10000) << "the mixer was not pumped";
+  EXPECT_TRUE(Boxes().empty());
+}
 
 TEST_F(GameTest, TheFinaleStartsItsMusicAndClosingTheWindowStopsIt) {
   setenv("BRANDEL_MUSIC_DRIVER", "sdl2", 1);
