@@ -19,7 +19,8 @@ MessageWake::~MessageWake() {
 
 void MessageWake::Wake() {
   if (drainQueued_.exchange(true)) return;
-  QMetaObject::invokeMethod(&receiver_, [this] { Drain(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      &receiver_, [this] { Drain(); }, Qt::QueuedConnection);
 }
 
 void MessageWake::Drain() {

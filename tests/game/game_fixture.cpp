@@ -70,8 +70,7 @@ void WriteWave(const std::string& path, const std::vector<std::uint8_t>& samples
   auto le16 = [](std::uint16_t v) { return std::string{char(v), char(v >> 8)}; };
   const auto size = static_cast<std::uint32_t>(samples.size());
   std::string file = "RIFF" + le32(36 + size) + "WAVE" + "fmt " + le32(16) + le16(1) + le16(1) +
-                     le32(11025) + le32(11025) + le16(1) + le16(8) + "data" +
-                     le32(size);
+                     le32(11025) + le32(11025) + le16(1) + le16(8) + "data" + le32(size);
   file.append(samples.begin(), samples.end());
   WriteFile(path, file);
 }

@@ -1,10 +1,11 @@
 // The program's start: a mixer that cannot be set up ends it with the application error box
 // and exit code 1; a working one runs the window, whose message loop pumps the mixer.
+#include "game/program.h"
+
 #include <QApplication>
 #include <QTimer>
 #include <functional>
 
-#include "game/program.h"
 #include "game_fixture.h"
 #include "platform/messages/messages.h"
 #include "wavemix/internal.h"

@@ -110,8 +110,8 @@ class GameSound : public GameTest {
     ExpectCopies(press, kAttackLevel, kAttackHeard, attackCopies, false);
     if (attackCopies > 0) {
       EXPECT_TRUE(std::find(Recording().begin() + static_cast<std::ptrdiff_t>(press),
-                            Recording().end(), 128 + kButtonLevel + kAttackLevel) !=
-                  Recording().end())
+                            Recording().end(),
+                            128 + kButtonLevel + kAttackLevel) != Recording().end())
           << "the two sounds never played together";
     }
   }
@@ -170,16 +170,16 @@ TEST_F(GameSound, EveryPressOfTheWholeStoryIsHeardOnItsChannels) {
   WriteTestWaves();
   StartGame();
   Advance(500);  // the title runs silently first
-  ASSERT_TRUE(std::all_of(Recording().begin(), Recording().end(),
-                          [](std::uint8_t b) { return b == 128; }));
+  ASSERT_TRUE(
+      std::all_of(Recording().begin(), Recording().end(), [](std::uint8_t b) { return b == 128; }));
   int presses = 0;
   PlayThrough([&](QPushButton* button) {
     ++presses;
     if (button == form_->start_b) {
       const QString caption = button->text();
       // These two scenes give the button sound once more, queued behind the first.
-      const bool twice = caption == QStringLiteral("opを飛ばす") ||
-                         caption == QStringLiteral("２面へいく");
+      const bool twice =
+          caption == QStringLiteral("opを飛ばす") || caption == QStringLiteral("２面へいく");
       PressAndHear(button, twice ? 2 : 1, 0);
     } else {
       PressAndHear(button, 1, 1);
@@ -304,16 +304,15 @@ TEST_F(GameSound, WithOnlyTheAttackWaveTheButtonIsSilentAndTheAttackHeard) {
   StartGame();
   for (int i = 0; i < 7; ++i) form_->start_b->click();
   Advance(kListenMs);
-  EXPECT_TRUE(std::all_of(Recording().begin(), Recording().end(),
-                          [](std::uint8_t b) { return b == 128; }));
+  EXPECT_TRUE(
+      std::all_of(Recording().begin(), Recording().end(), [](std::uint8_t b) { return b == 128; }));
   const std::size_t press = Now();
   form_->magic->click();
   Advance(kListenMs);
   const std::size_t attack = AttackStart(press);
   ASSERT_NE(attack, std::string::npos);
   EXPECT_EQ(attack, press) << "alone on the device, the attack starts at the press";
-  EXPECT_EQ(Difference(Heard(press),
-                       Mixed(Now() - press, {{0, kAttackHeard, {}, kAttackLevel}})),
+  EXPECT_EQ(Difference(Heard(press), Mixed(Now() - press, {{0, kAttackHeard, {}, kAttackLevel}})),
             "");
 }
 
