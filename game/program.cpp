@@ -9,13 +9,13 @@
 namespace brandel {
 
 int RunProgram(qtui::Dialogs& boxes, const std::string& assetFolder) {
-  qtui::MessageWake wake(boxes);
   try {
+    qtui::MessageWake wake(boxes);  // outlives the window: its mixer posts until it goes
     TForm1 form(assetFolder, &boxes);
     form.show();
     return QApplication::exec();
   } catch (const std::exception& error) {
-    // Only the window's creation can get here: every handler runs inside its own guard.
+    // Only the start can get here: every handler runs inside its own guard.
     boxes.ShowApplicationError(QString::fromUtf8(error.what()));
     return 1;
   }

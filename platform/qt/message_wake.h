@@ -1,9 +1,11 @@
 // Drains the message layer from Qt's event loop. Devices post their block messages from any
-// thread; the wake hook queues one drain on the UI thread, so Qt's main loop and the nested
-// loops of modal boxes keep the mixer pumped. A burst of posts queues a single drain.
+// thread; the wake hook signals an eventfd that Qt's loop watches, and the loop drains the
+// queue on the UI thread, so Qt's main loop and the nested loops of modal boxes keep the mixer
+// pumped. A burst of posts costs one signal; a posting thread shares nothing with Qt and
+// allocates nothing.
 #pragma once
 
-#include <QObject>
+#include <QSocketNotifier>
 #include <atomic>
 
 #include "platform/qt/dialogs.h"
@@ -13,9 +15,10 @@ namespace qtui {
 class MessageWake {
  public:
   // Installs the wake hook; call on the UI thread with the QApplication alive. An error that
-  // leaves a window procedure is shown in boxes' error box.
+  // leaves a window procedure is shown in boxes' error box. Throws std::system_error when the
+  // system gives no eventfd.
   explicit MessageWake(Dialogs& boxes);
-  // Withdraws the hook (before the QApplication goes); drains still queued are dropped.
+  // Withdraws the hook (before the QApplication goes).
   ~MessageWake();
   MessageWake(const MessageWake&) = delete;
   MessageWake& operator=(const MessageWake&) = delete;
@@ -25,8 +28,9 @@ class MessageWake {
   void Drain();
 
   Dialogs& boxes_;
-  QObject receiver_;  // lives on the UI thread: queued drains run there
-  std::atomic<bool> drainQueued_{false};
+  int eventFd_;
+  QSocketNotifier notifier_;  // on the UI thread: drains run there
+  std::atomic<bool> drainDue_{false};
 };
 
 }  // namespace qtui
