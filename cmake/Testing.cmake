@@ -23,3 +23,13 @@ function(brandel_add_test name)
     DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "${environment}" LABELS "${labels}")
 endfunction()
+
+# Adds every subfolder of the current folder that has a CMakeLists.txt (one per tool or area).
+function(brandel_add_subfolders)
+  file(GLOB children LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  foreach(child ${children})
+    if(IS_DIRECTORY ${child} AND EXISTS ${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()

@@ -27,15 +27,21 @@ void PrepareBox(QMessageBox& box, const QString& caption, QMessageBox::Icon icon
   box.setWindowModality(Qt::ApplicationModal);
 }
 
+// A modal box with one OK button.
+void ShowOkBox(QWidget* parent, const QString& caption, QMessageBox::Icon icon,
+               const QString& text) {
+  QMessageBox box(parent);
+  PrepareBox(box, caption, icon, text);
+  box.setStandardButtons(QMessageBox::Ok);
+  box.exec();
+}
+
 }  // namespace
 
 QtDialogs::QtDialogs(QString applicationTitle) : applicationTitle_(std::move(applicationTitle)) {}
 
 void QtDialogs::ShowMessage(const QString& text) {
-  QMessageBox box(QApplication::activeWindow());
-  PrepareBox(box, applicationTitle_, QMessageBox::NoIcon, text);
-  box.setStandardButtons(QMessageBox::Ok);
-  box.exec();
+  ShowOkBox(QApplication::activeWindow(), applicationTitle_, QMessageBox::NoIcon, text);
 }
 
 bool QtDialogs::Confirm(const QString& text) {
@@ -51,17 +57,12 @@ bool QtDialogs::Confirm(const QString& text) {
 }
 
 void QtDialogs::ShowError(const QString& text) {
-  QMessageBox box(QApplication::activeWindow());
-  PrepareBox(box, applicationTitle_, QMessageBox::Critical, text);
-  box.setStandardButtons(QMessageBox::Ok);
-  box.exec();
+  ShowOkBox(QApplication::activeWindow(), applicationTitle_, QMessageBox::Critical, text);
 }
 
 void QtDialogs::ShowApplicationError(const QString& text) {
-  QMessageBox box;  // no window is left to own it
-  PrepareBox(box, kApplicationErrorCaption, QMessageBox::Critical, text);
-  box.setStandardButtons(QMessageBox::Ok);
-  box.exec();
+  // No window is left to own it.
+  ShowOkBox(nullptr, kApplicationErrorCaption, QMessageBox::Critical, text);
 }
 
 }  // namespace qtui

@@ -20,6 +20,23 @@ constexpr std::uint64_t kMaxData = 0xFFFFFFFFull - WavFileWriter::kHeaderSize;
 
 }  // namespace
 
+std::array<std::uint8_t, 44> WaveFileHeader(const PCMWAVEFORMAT& format, std::uint32_t dataBytes) {
+  std::array<std::uint8_t, 44> h{};
+  std::memcpy(h.data(), "RIFF", 4);
+  Put32(h.data() + 4, 36 + dataBytes + (dataBytes & 1));
+  std::memcpy(h.data() + 8, "WAVEfmt ", 8);
+  Put32(h.data() + 16, 16);
+  Put16(h.data() + 20, format.wFormatTag);
+  Put16(h.data() + 22, format.nChannels);
+  Put32(h.data() + 24, format.nSamplesPerSec);
+  Put32(h.data() + 28, format.nAvgBytesPerSec);
+  Put16(h.data() + 32, format.nBlockAlign);
+  Put16(h.data() + 34, format.wBitsPerSample);
+  std::memcpy(h.data() + 36, "data", 4);
+  Put32(h.data() + 40, dataBytes);
+  return h;
+}
+
 WavFileWriter::WavFileWriter(std::string path) : path_(std::move(path)) {}
 
 WavFileWriter::~WavFileWriter() {
@@ -82,21 +99,10 @@ void WavFileWriter::Finish() {
   if (file_ == nullptr) return;
   const auto data = static_cast<std::uint32_t>(dataBytes_);
   const std::uint32_t pad = data & 1;
-  std::uint8_t h[kHeaderSize];
-  std::memcpy(h, "RIFF", 4);
-  Put32(h + 4, 36 + data + pad);
-  std::memcpy(h + 8, "WAVEfmt ", 8);
-  Put32(h + 16, 16);
-  Put16(h + 20, format_.wFormatTag);
-  Put16(h + 22, format_.nChannels);
-  Put32(h + 24, format_.nSamplesPerSec);
-  Put32(h + 28, format_.nAvgBytesPerSec);
-  Put16(h + 32, format_.nBlockAlign);
-  Put16(h + 34, format_.wBitsPerSample);
-  std::memcpy(h + 36, "data", 4);
-  Put32(h + 40, data);
+  const std::array<std::uint8_t, kHeaderSize> h = WaveFileHeader(format_, data);
   const std::uint8_t padByte = 0;
-  const bool ok = std::fseek(file_, 0, SEEK_SET) == 0 && std::fwrite(h, 1, sizeof h, file_) == sizeof h &&
+  const bool ok = std::fseek(file_, 0, SEEK_SET) == 0 &&
+                  std::fwrite(h.data(), 1, h.size(), file_) == h.size() &&
                   std::fseek(file_, static_cast<long>(kHeaderSize + dataBytes_), SEEK_SET) == 0 &&
                   (pad == 0 || std::fwrite(&padByte, 1, 1, file_) == 1) && std::fflush(file_) == 0;
   if (!ok) Fail("write");

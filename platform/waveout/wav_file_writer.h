@@ -6,6 +6,7 @@
 // written is reported once on stderr and recording stops; playing goes on.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -13,6 +14,10 @@
 #include "platform/waveout/wave_out.h"
 
 namespace wo {
+
+// The 44-byte header of a PCM RIFF WAVE file holding dataBytes of samples (the RIFF size
+// counts the pad byte of an odd data chunk).
+std::array<std::uint8_t, 44> WaveFileHeader(const PCMWAVEFORMAT& format, std::uint32_t dataBytes);
 
 class WavFileWriter {
  public:
