@@ -57,7 +57,9 @@ prepare_copy() {
 
 start_xvfb() {
   # Xvfb picks a free display number itself and reports it, so parallel tests never share one.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  # -noreset: by default the server resets when its last client leaves (xdpyinfo below), and a
+  # program connecting during that reset is refused ("could not connect to display").
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
   wait_for 100 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
   export DISPLAY=:$(head -n 1 "$work/display")
