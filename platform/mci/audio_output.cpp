@@ -1,42 +1,32 @@
 #include "platform/mci/audio_output.h"
 
-#include <SDL.h>
-
 #include <cstdlib>
-#include <string>
-#include <vector>
+
+#include "platform/waveout/output_choice.h"
 
 namespace mci {
-namespace {
 
-std::vector<std::string> DriversToTry() {
-  const char* configured = std::getenv("BRANDEL_MUSIC_DRIVER");
-  if (configured != nullptr && *configured != '\0') return {configured};
-  // The sound server first (PipeWire serves it too), then SDL, which finds its own way,
-  // then the bare device.
-  return {"pulseaudio", "sdl2", "alsa"};
+std::string MusicRecordingPath(const std::string& mixerRecording) {
+  const auto slash = mixerRecording.rfind('/');
+  const auto dot = mixerRecording.rfind('.');
+  const bool hasExtension =
+      dot != std::string::npos && dot > 0 && (slash == std::string::npos || dot > slash + 1);
+  if (!hasExtension) return mixerRecording + ".music";
+  return mixerRecording.substr(0, dot) + ".music" + mixerRecording.substr(dot);
 }
 
-}  // namespace
-
-std::unique_ptr<AudioOutput> AudioOutput::Open(fluid_settings_t* settings, fluid_synth_t* synth) {
-  for (const std::string& name : DriversToTry()) {
-    std::unique_ptr<AudioOutput> output(new AudioOutput);
-    if (name == "sdl2") {
-      // SDL counts these, so the wave output's own use of SDL audio is left alone.
-      if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) continue;
-      output->holdsSdlAudio_ = true;
-    }
-    if (fluid_settings_setstr(settings, "audio.driver", name.c_str()) != FLUID_OK) continue;
-    output->driver_ = new_fluid_audio_driver(settings, synth);
-    if (output->driver_ != nullptr) return output;
+MCIERROR AudioOutput::Open(double sampleRate, RenderFunction render, void* context,
+                           std::unique_ptr<AudioOutput>* output) {
+  // An unknown value is reported by the mixer, which reads the variable first; both use SDL.
+  const wo::OutputChoice choice = wo::ParseOutputChoice(std::getenv("WAVEMIX_OUTPUT"));
+  if (choice.kind == wo::OutputChoice::kNull) {
+    *output = OpenNullMusicOutput(
+        sampleRate, render, context,
+        choice.wavPath.empty() ? std::string() : MusicRecordingPath(choice.wavPath));
+  } else {
+    *output = OpenSdlMusicOutput(sampleRate, render, context);
   }
-  return nullptr;
-}
-
-AudioOutput::~AudioOutput() {
-  if (driver_ != nullptr) delete_fluid_audio_driver(driver_);
-  if (holdsSdlAudio_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  return *output ? 0 : MCIERR_NO_AUDIO_DEVICE;
 }
 
 }  // namespace mci

@@ -1,28 +1,46 @@
-// The audio device that live music plays on: a FluidSynth audio driver pulling samples from
-// a synthesizer on the driver's own thread.
+// The audio device that live music plays on. It follows WAVEMIX_OUTPUT, as the mixer does, so
+// the whole program has one audio path:
+//   unset or "sdl"   SDL2's default output (PipeWire, PulseAudio or ALSA, as SDL finds them)
+//                    with a buffer of 1024 frames, 23 ms at 44100 Hz
+//   "null"           silent, in real time, on a thread of its own
+//   "null:PATH.wav"  the same, recording 16-bit stereo to PATH with ".music" before its
+//                    extension (/tmp/out.wav -> /tmp/out.music.wav); the mixer records to PATH
+// An output pulls interleaved 16-bit stereo frames from its render function on a thread of
+// its own, from the open on; deleting the output stops that thread.
 #pragma once
 
-#include <fluidsynth.h>
-
+#include <cstdint>
 #include <memory>
+#include <string>
+
+#include "platform/mci/mci.h"
 
 namespace mci {
 
 class AudioOutput {
  public:
-  // Tries BRANDEL_MUSIC_DRIVER alone when set, else "pulseaudio", "sdl2" and "alsa" in
-  // turn. Null when none opens (no sound card, no sound server, a driver unknown to this
-  // FluidSynth): a clean failure, nothing printed.
-  static std::unique_ptr<AudioOutput> Open(fluid_settings_t* settings, fluid_synth_t* synth);
-  // Stops the driver's thread: after this nothing renders from the synthesizer.
-  ~AudioOutput();
+  // Runs on the output's thread with room for `count` frames.
+  using RenderFunction = void (*)(void* context, std::int16_t* frames, int count);
+
+  // MCIERR_NO_AUDIO_DEVICE when the device cannot be opened (reported once on stderr).
+  static MCIERROR Open(double sampleRate, RenderFunction render, void* context,
+                       std::unique_ptr<AudioOutput>* output);
+  virtual ~AudioOutput() = default;
   AudioOutput(const AudioOutput&) = delete;
   AudioOutput& operator=(const AudioOutput&) = delete;
 
- private:
+ protected:
   AudioOutput() = default;
-  fluid_audio_driver_t* driver_ = nullptr;
-  bool holdsSdlAudio_ = false;  // FluidSynth's SDL driver needs SDL's audio started
 };
+
+// Where the music is recorded when the mixer records to `mixerRecording`.
+std::string MusicRecordingPath(const std::string& mixerRecording);
+
+// The two kinds, for Open. Null on failure.
+std::unique_ptr<AudioOutput> OpenSdlMusicOutput(double sampleRate,
+                                                AudioOutput::RenderFunction render, void* context);
+std::unique_ptr<AudioOutput> OpenNullMusicOutput(double sampleRate,
+                                                 AudioOutput::RenderFunction render,
+                                                 void* context, const std::string& recording);
 
 }  // namespace mci

@@ -1,5 +1,6 @@
 // Command dispatch over the open sequencer devices, and the layer's hidden window that
-// turns the audio thread's end-of-music post into the caller's MM_MCINOTIFY.
+// turns the output thread's end-of-music post into the caller's MM_MCINOTIFY, and its idle
+// post into letting the output go.
 #include "platform/mci/mci.h"
 
 #include <algorithm>
@@ -15,7 +16,9 @@ namespace mci {
 namespace {
 
 constexpr const char* kWindowClass = "MciSequencerNotify";
-constexpr msg::UINT kEndOfMusic = 0x0400;  // wParam device, lParam player generation
+// From the output's thread; wParam device, lParam player generation.
+constexpr msg::UINT kEndOfMusic = 0x0400;
+constexpr msg::UINT kOutputIdle = 0x0401;
 
 struct Device {
   std::unique_ptr<Sequencer> sequencer;
@@ -45,13 +48,20 @@ void EndPendingNotify(Device& device, MCIDEVICEID id, msg::WPARAM result) {
 
 msg::LRESULT NotifyWindowProc(msg::HWND window, msg::UINT message, msg::WPARAM wParam,
                               msg::LPARAM lParam) {
-  if (message != kEndOfMusic) return msg::DefWindowProc(window, message, wParam, lParam);
+  if (message != kEndOfMusic && message != kOutputIdle) {
+    return msg::DefWindowProc(window, message, wParam, lParam);
+  }
   Layer& layer = TheLayer();
   auto it = layer.devices.find(static_cast<MCIDEVICEID>(wParam));
   // A device closed since, or a player replaced by a seek, has nobody left to tell.
   if (it == layer.devices.end()) return 0;
-  if (it->second.sequencer->Generation() != static_cast<std::uint32_t>(lParam)) return 0;
-  EndPendingNotify(it->second, it->first, MCI_NOTIFY_SUCCESSFUL);
+  Sequencer& sequencer = *it->second.sequencer;
+  const auto generation = static_cast<std::uint32_t>(lParam);
+  if (message == kOutputIdle) {
+    sequencer.ReleaseIdleOutput(generation);
+  } else if (sequencer.Generation() == generation) {
+    EndPendingNotify(it->second, it->first, MCI_NOTIFY_SUCCESSFUL);
+  }
   return 0;
 }
 
@@ -108,7 +118,7 @@ MCIERROR Open(std::uint32_t flags, MCI_OPEN_PARMS* params) {
   Layer& layer = TheLayer();
   const MCIDEVICEID id = layer.lastDevice + 1;
   std::unique_ptr<Sequencer> sequencer;
-  if (MCIERROR error = Sequencer::Open(path, id, window, kEndOfMusic, &sequencer)) return error;
+  if (MCIERROR error = Sequencer::Open(path, id, window, kEndOfMusic, kOutputIdle, &sequencer)) return error;
   layer.lastDevice = id;
   layer.devices[id].sequencer = std::move(sequencer);
   params->wDeviceID = id;

@@ -4,8 +4,9 @@
 //
 //   open   (MCI_OPEN,   device 0)  MCI_OPEN_ELEMENT: the file; the device is picked by its
 //                                  extension (".mid", ".midi", ".rmi"), or MCI_OPEN_TYPE
-//                                  "sequencer". The soundfont is loaded and the audio output
-//                                  taken here, so a missing one fails the open.
+//                                  "sequencer". The synthesizer (preloaded, or loaded here)
+//                                  and the audio output are taken here, so a missing
+//                                  soundfont or audio device fails the open.
 //   play   (MCI_PLAY)              from the current position to the end, once; returns at
 //                                  once. With MCI_NOTIFY the callback window gets
 //                                  MM_MCINOTIFY (wParam MCI_NOTIFY_*, lParam the device) when
@@ -15,15 +16,17 @@
 //   close  (MCI_CLOSE)             stops the music and frees the device.
 //
 // A pending notification ends with MCI_NOTIFY_SUPERSEDED when a later play asks for one,
-// and with MCI_NOTIFY_ABORTED when a seek or close stops the music first.
+// and with MCI_NOTIFY_ABORTED when a seek or close stops the music first. The audio output is
+// held only while there is something to hear: it is let go once the music has ended and died
+// away, at a seek and at close, and taken again by the next play.
 //
 // Every command runs on the UI thread, the one that drains the message layer. The audio
 // thread only posts to the layer's own hidden window; its procedure turns that into the
 // caller's MM_MCINOTIFY.
 //
 // Environment: BRANDEL_SOUNDFONT replaces the soundfont (default
-// /usr/share/sounds/sf2/default-GM.sf2); BRANDEL_MUSIC_DRIVER names the one FluidSynth audio
-// driver to use instead of trying "pulseaudio", "sdl2" and "alsa" in turn.
+// /usr/share/sounds/sf2/default-GM.sf2); WAVEMIX_OUTPUT chooses the audio output, as it does
+// for the mixer (audio_output.h).
 #pragma once
 
 #include <cstdint>

@@ -14,7 +14,7 @@ OfflineRender RenderMidiOffline(const std::string& path, double seconds) {
   std::optional<MidiSong> song;
   if ((render.error = LoadMidiSong(path, &song)) != 0) return render;
   std::unique_ptr<SynthHost> host;
-  if ((render.error = SynthHost::Create(&host)) != 0) return render;
+  if ((render.error = SynthHost::Create(SoundfontPath(), &host)) != 0) return render;
   PlayerPtr player = host->NewPlayer(*song, nullptr, nullptr);
   if (!player || fluid_player_play(player.get()) != FLUID_OK) {
     render.error = MCIERR_SYNTH_FAILED;

@@ -1,5 +1,7 @@
 #include "platform/mci/synth_host.h"
 
+#include <glib.h>
+
 #include <cstdlib>
 #include <mutex>
 
@@ -8,18 +10,34 @@ namespace {
 
 constexpr const char* kDefaultSoundfont = "/usr/share/sounds/sf2/default-GM.sf2";
 
-void DiscardLogMessage(int, const char*, void*) {}
+// The synthesizer's output level. FluidSynth's default (0.2) leaves a General MIDI score some
+// 8 dB below the game's effects; this brings the finale to about -19 dBFS RMS without clipping.
+constexpr double kGain = 0.56;
 
-// FluidSynth reports every failed driver and missing file on stderr by default; our
-// callers get an error code instead, so its log is silenced once, before any of its
-// threads exist.
-void SilenceFluidLog() {
+void DiscardFluidMessage(int, const char*, void*) {}
+void DiscardGLibMessage(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+
+// FluidSynth reports every failed load on stderr by default, and a damaged soundfont makes
+// its DLS loader's library print GLib criticals (with no log domain of their own). Our callers
+// get an error code instead, so both are silenced once, before any synthesizer exists.
+void SilenceSynthMessages() {
   static std::once_flag once;
   std::call_once(once, [] {
     for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) {
-      fluid_set_log_function(level, DiscardLogMessage, nullptr);
+      fluid_set_log_function(level, DiscardFluidMessage, nullptr);
     }
+    g_log_set_handler(nullptr,
+                      static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING |
+                                                  G_LOG_LEVEL_MESSAGE | G_LOG_LEVEL_INFO |
+                                                  G_LOG_LEVEL_DEBUG),
+                      DiscardGLibMessage, nullptr);
   });
+}
+
+// The one place the soundfont file is opened.
+bool LoadSoundfont(fluid_synth_t* synth, const std::string& path) {
+  if (!fluid_is_soundfont(path.c_str())) return false;
+  return fluid_synth_sfload(synth, path.c_str(), 1) != FLUID_FAILED;
 }
 
 }  // namespace
@@ -29,22 +47,19 @@ std::string SoundfontPath() {
   return configured != nullptr && *configured != '\0' ? configured : kDefaultSoundfont;
 }
 
-MCIERROR SynthHost::Create(std::unique_ptr<SynthHost>* host) {
-  SilenceFluidLog();
+MCIERROR SynthHost::Create(const std::string& soundfont, std::unique_ptr<SynthHost>* host) {
+  SilenceSynthMessages();
   host->reset();
-  const std::string soundfont = SoundfontPath();
-  if (!fluid_is_soundfont(soundfont.c_str())) return MCIERR_NO_SOUNDFONT;
-
   std::unique_ptr<SynthHost> made(new SynthHost);
+  made->soundfont_ = soundfont;
   made->settings_ = new_fluid_settings();
   if (made->settings_ == nullptr) return MCIERR_SYNTH_FAILED;
-  fluid_settings_setint(made->settings_, "synth.dynamic-sample-loading", 1);
+  fluid_settings_setint(made->settings_, "synth.dynamic-sample-loading", 0);
+  fluid_settings_setnum(made->settings_, "synth.gain", kGain);
   fluid_settings_setstr(made->settings_, "player.timing-source", "sample");
   made->synth_ = new_fluid_synth(made->settings_);
   if (made->synth_ == nullptr) return MCIERR_SYNTH_FAILED;
-  if (fluid_synth_sfload(made->synth_, soundfont.c_str(), 1) == FLUID_FAILED) {
-    return MCIERR_NO_SOUNDFONT;
-  }
+  if (!LoadSoundfont(made->synth_, soundfont)) return MCIERR_NO_SOUNDFONT;
   *host = std::move(made);
   return 0;
 }

@@ -22,16 +22,16 @@ using PlayerPtr = std::unique_ptr<fluid_player_t, PlayerDeleter>;
 
 class SynthHost {
  public:
-  // Loads the soundfont with dynamic sample loading (samples are read when a preset is
-  // first used), so a large soundfont costs little memory. The player runs on the
-  // synthesizer's sample clock: live it follows the audio output, offline the rendering.
-  // MCIERR_NO_SOUNDFONT or MCIERR_SYNTH_FAILED on failure.
-  static MCIERROR Create(std::unique_ptr<SynthHost>* host);
+  // Loads the soundfont whole, so no sample is ever read from disk on the thread that renders.
+  // The player runs on the synthesizer's sample clock: live it follows the audio output,
+  // offline the rendering. MCIERR_NO_SOUNDFONT or MCIERR_SYNTH_FAILED on failure. Safe on any
+  // thread; FluidSynth's and GLib's messages are silenced before the first synthesizer.
+  static MCIERROR Create(const std::string& soundfont, std::unique_ptr<SynthHost>* host);
   ~SynthHost();
   SynthHost(const SynthHost&) = delete;
   SynthHost& operator=(const SynthHost&) = delete;
 
-  fluid_settings_t* Settings() const { return settings_; }
+  const std::string& Soundfont() const { return soundfont_; }
   fluid_synth_t* Synth() const { return synth_; }
   double SampleRate() const;
 
@@ -41,6 +41,7 @@ class SynthHost {
 
  private:
   SynthHost() = default;
+  std::string soundfont_;
   fluid_settings_t* settings_ = nullptr;
   fluid_synth_t* synth_ = nullptr;
 };

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "platform/waveout/backend.h"
+#include "platform/waveout/sdl_audio_start.h"
 
 namespace wo {
 namespace {
@@ -146,7 +147,7 @@ class SdlBackend final : public Backend {
   bool Init() {
     if (!tried_) {
       tried_ = true;
-      initialised_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+      initialised_ = StartSdlAudio();
       if (!initialised_) std::fprintf(stderr, "wave output: no SDL audio: %s\n", SDL_GetError());
     }
     return initialised_;

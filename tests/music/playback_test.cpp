@@ -1,5 +1,5 @@
-// Live playback on a real-time audio thread (FluidSynth's SDL driver on SDL's dummy device,
-// which consumes audio at the real rate): the interface's commands and notifications, and
+// Live playback on a real-time audio thread (the SDL output on SDL's dummy device, which
+// consumes audio at the real rate): the interface's commands and notifications, and
 // the media player control the game drives.
 #include <gtest/gtest.h>
 
@@ -59,7 +59,7 @@ void PrintTo(const NotifyRecorder::Notice& n, std::ostream* os) {
 
 class Playback : public ::testing::Test {
  protected:
-  music_test::ScopedEnv driver{"BRANDEL_MUSIC_DRIVER", "sdl2"};
+  music_test::ScopedEnv output{"WAVEMIX_OUTPUT", "sdl"};
   music_test::ScopedEnv sdlDevice{"SDL_AUDIODRIVER", "dummy"};
   music_test::TempFolder folder;
   NotifyRecorder notify;
@@ -126,7 +126,7 @@ TEST_F(Playback, PlaysOnceInTheBackgroundAndNotifiesAtTheEnd) {
 }
 
 TEST_F(Playback, TheAudioDeviceReceivesTheNotesAndNothingAfterClose) {
-  // SDL's disk device records what it is given: 16-bit stereo, as the driver asks.
+  // SDL's disk device records what it is given: 16-bit stereo, as the output asks.
   const std::string recording = folder.Path("out.raw");
   music_test::ScopedEnv disk("SDL_AUDIODRIVER", "disk");
   music_test::ScopedEnv file("SDL_DISKAUDIOFILE", recording.c_str());
@@ -297,7 +297,7 @@ TEST_F(MediaPlayerPlayback, AFailedPlayKeepsItsCodeAndRaisesNothing) {
   player.Play();
   ASSERT_TRUE(PumpMessagesUntil([&] { return !notices.empty(); }, 5s));
   // The rewind makes a new output, and now there is none to be had.
-  music_test::ScopedEnv noDriver("BRANDEL_MUSIC_DRIVER", "no-such-driver");
+  music_test::ScopedEnv noDevice("SDL_AUDIODRIVER", "no-such-device");
   EXPECT_NO_THROW(player.Play());
   EXPECT_EQ(player.Error(), MCIERR_NO_AUDIO_DEVICE);
   EXPECT_TRUE(player.IsOpen());

@@ -1,0 +1,77 @@
+// The music on SDL2's default output: SDL's thread calls Callback, which renders straight into
+// SDL's buffer. 16-bit stereo at the synthesizer's rate; SDL converts to what the device takes.
+#include <SDL2/SDL.h>
+
+#include <cmath>
+
+#include "platform/mci/audio_output.h"
+#include "platform/mci/failure_report.h"
+#include "platform/waveout/sdl_audio_start.h"
+
+namespace mci {
+namespace {
+
+// The callback's period. Small enough for a prompt start and stop, large enough that a busy
+// machine does not miss a period: 23 ms at 44100 Hz (FluidSynth's own drivers defaulted to
+// periods of 64 frames and broke up on a sound server).
+constexpr Uint16 kBufferFrames = 1024;
+
+class SdlMusicOutput final : public AudioOutput {
+ public:
+  SdlMusicOutput(AudioOutput::RenderFunction render, void* context)
+      : render_(render), context_(context) {}
+
+  ~SdlMusicOutput() override {
+    if (device_ != 0) SDL_CloseAudioDevice(device_);  // waits for a callback still running
+    if (audioStarted_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
+
+  bool Start(double sampleRate) {
+    audioStarted_ = wo::StartSdlAudio();
+    if (!audioStarted_) {
+      ReportMusicFailure(std::string("no SDL audio (") + SDL_GetError() +
+                         "); playing on without music");
+      return false;
+    }
+    SDL_AudioSpec want{};
+    want.freq = static_cast<int>(std::lround(sampleRate));
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = kBufferFrames;
+    want.callback = &SdlMusicOutput::Callback;
+    want.userdata = this;
+    SDL_AudioSpec got{};
+    device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &got, 0);
+    if (device_ == 0) {
+      ReportMusicFailure(std::string("SDL cannot open the default audio output (") +
+                         SDL_GetError() + "); playing on without music");
+      return false;
+    }
+    SDL_PauseAudioDevice(device_, 0);
+    return true;
+  }
+
+ private:
+  static void SDLCALL Callback(void* self, Uint8* out, int length) {
+    auto* output = static_cast<SdlMusicOutput*>(self);
+    output->render_(output->context_, reinterpret_cast<std::int16_t*>(out),
+                    length / static_cast<int>(2 * sizeof(std::int16_t)));
+  }
+
+  AudioOutput::RenderFunction render_;
+  void* context_;
+  bool audioStarted_ = false;
+  SDL_AudioDeviceID device_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<AudioOutput> OpenSdlMusicOutput(double sampleRate,
+                                                AudioOutput::RenderFunction render,
+                                                void* context) {
+  auto output = std::make_unique<SdlMusicOutput>(render, context);
+  if (!output->Start(sampleRate)) return nullptr;
+  return output;
+}
+
+}  // namespace mci

@@ -1,0 +1,77 @@
+#include "platform/waveout/sdl_audio_start.h"
+
+#include <SDL2/SDL.h>
+#include <dlfcn.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+
+namespace wo {
+namespace {
+
+// ALSA's handler type is variadic; this one prints nothing.
+void DiscardAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// Through the loader, so that a system without ALSA needs nothing: SDL links the library, and
+// the handler set here is the one its ALSA driver uses.
+void SilenceAlsa() {
+  void* alsa = dlopen("libasound.so.2", RTLD_NOW);
+  if (alsa == nullptr) return;  // kept open for the process: the handler lives in it
+  using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+  using SetHandler = int (*)(Handler);
+  if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler"))) {
+    set(&DiscardAlsaError);
+  }
+}
+
+bool Set(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0';
+}
+
+bool IsSocket(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
+}
+
+bool SoundServerMayListen() {
+  if (Set("PULSE_SERVER")) return true;
+  if (Set("XDG_RUNTIME_DIR") && IsSocket(std::string(std::getenv("XDG_RUNTIME_DIR")) + "/pulse/native")) {
+    return true;
+  }
+  return IsSocket("/var/run/pulse/native");  // a system-wide server
+}
+
+// SDL's own order without the sound server. The drivers SDL tries only on request (its
+// "dummy" and "disk") stay out: named in the list, they would be tried too.
+std::string DriversWithoutSoundServer() {
+  std::string list;
+  for (int i = 0; i < SDL_GetNumAudioDrivers(); ++i) {
+    const char* name = SDL_GetAudioDriver(i);
+    if (std::strcmp(name, "pulseaudio") == 0 || std::strcmp(name, "dummy") == 0 ||
+        std::strcmp(name, "disk") == 0) {
+      continue;
+    }
+    if (!list.empty()) list += ',';
+    list += name;
+  }
+  return list;
+}
+
+}  // namespace
+
+bool StartSdlAudio() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    SilenceAlsa();
+    if (!Set("SDL_AUDIODRIVER") && !SoundServerMayListen()) {
+      SDL_SetHint(SDL_HINT_AUDIODRIVER, DriversWithoutSoundServer().c_str());
+    }
+  });
+  return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+}
+
+}  // namespace wo

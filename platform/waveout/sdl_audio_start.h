@@ -1,0 +1,16 @@
+// Starting SDL's audio the way every sound path of this program wants it (the mixer's SDL back
+// end and the music's output share it): quiet, and without litter.
+#pragma once
+
+namespace wo {
+
+// SDL_InitSubSystem(SDL_INIT_AUDIO), after two precautions taken once per process:
+//  - ALSA's own error printing is silenced: with no sound card it writes a dozen lines to
+//    stderr on every attempt; our callers report what failed in a line of their own.
+//  - Unless SDL_AUDIODRIVER chooses, the sound-server driver is tried only when a PulseAudio
+//    (or PipeWire) server can be listening: PULSE_SERVER is set, or its socket exists. Tried in
+//    vain, the server's client library leaves a folder in /tmp and a link in ~/.config behind.
+// True when SDL's audio is up; pair it with SDL_QuitSubSystem(SDL_INIT_AUDIO).
+bool StartSdlAudio();
+
+}  // namespace wo
