@@ -1,6 +1,6 @@
 // The game on real-time audio threads over SDL's dummy device: the mixer's blocks come back
 // from SDL's thread and Qt's event loop hands them to the mixer; the finale's music plays on
-// FluidSynth's SDL driver, in the background, until the window closes.
+// the SDL output, in the background, until the window closes.
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -36,7 +36,6 @@ TEST_F(GameTest, OnSdlTheEventLoopPumpsTheMixerFromTheAudioThread) {
 }
 
 TEST_F(GameTest, TheFinaleStartsItsMusicAndClosingTheWindowStopsIt) {
-  setenv("BRANDEL_MUSIC_DRIVER", "sdl2", 1);
   WriteAllPictures();
   WriteRecord("m\r\n1\r\n100\r\n0\r\n0\r\n");
   QDir(folder_.path()).mkdir("dat");
@@ -73,7 +72,6 @@ TEST_F(GameTest, TheFinaleStartsItsMusicAndClosingTheWindowStopsIt) {
   mci::MCI_STATUS_PARMS status;
   status.dwItem = mci::MCI_STATUS_MODE;
   EXPECT_NE(mci::mciSendCommand(device, mci::MCI_STATUS, mci::MCI_STATUS_ITEM, &status), 0u);
-  unsetenv("BRANDEL_MUSIC_DRIVER");
 }
 
 }  // namespace
