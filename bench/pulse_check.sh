@@ -3,7 +3,8 @@
 # whole finale played through the game's music player (build/bin/play-finale, on SDL's default
 # driver, as the game uses it), the sink's monitor recorded. Prints the number of dropouts
 # (runs of 5 ms or more of digital silence inside the music), their total length, and the CPU
-# share of the player and of the server. A check by ear, not a test: it depends on scheduling.
+# share of the player and of the server; then the music's open time on that server
+# (build/bin/music-open-bench). A check by ear, not a test: it depends on scheduling.
 #
 # usage: bench/pulse_check.sh [BUILD_DIR]     (default: build)
 # Installs Debian's pulseaudio and pulseaudio-utils when they are missing (only this script
@@ -88,3 +89,8 @@ print(f"music heard: {(last - first) / 44100:.1f} s; dropouts (5 ms or more of d
 PY
 awk -v b="$server_before" -v a="$server_after" -v s="$started" -v e="$ended" -v hz="$(getconf CLK_TCK)" \
   'BEGIN { printf "sound server: %.1f %% of a core over the same time\n", 100 * (a - b) / hz / (e - s) }'
+
+# The music's open on the same server, preloaded beside cold.
+if [ -x "$build/bin/music-open-bench" ]; then
+  (cd "$build/bin" && env -u SDL_AUDIODRIVER WAVEMIX_OUTPUT=sdl ./music-open-bench 2>/dev/null | grep '^BM_')
+fi
