@@ -68,16 +68,15 @@ TEST_P(RemixTest, ClearQueueReplacesTheChannelsRequests) {
   Advance(50);
   Play(0, other_, MixPlayClearQueue);
   Advance(950);
-  Expected e;
-  if (Remixes()) {
-    // Mixed again from the old mix position: the queued audio is skipped.
-    e.Bytes(ramp_.samples(), 0, Audible).Bytes(other_.samples(), 0, 1999);
-    e.Silence(Total - Audible - 1999);
-  } else {
-    e.Bytes(ramp_.samples(), 0, Mixed).Bytes(other_.samples(), 0, 1999);
-    e.Silence(Total - Mixed - 1999);
-  }
-  EXPECT_EQ(Heard(0, Total), e.get());
+  // The replacement starts at the mix position either way; remixed, the old request stops at
+  // once and the channel is silent until then.
+  const std::size_t cut = Remixes() ? Audible : Mixed;
+  EXPECT_EQ(Heard(0, Total), Expected()
+                                 .Bytes(ramp_.samples(), 0, cut)
+                                 .Silence(Mixed - cut)
+                                 .Bytes(other_.samples(), 0, 1999)
+                                 .Silence(Total - Mixed - 1999)
+                                 .get());
 }
 
 TEST_P(RemixTest, ClearQueueWithHighPriorityStartsAtTheAudiblePosition) {
@@ -103,9 +102,9 @@ TEST_P(RemixTest, HighPriorityBehindAFullyMixedRequest) {
   Advance(950);
   Expected e;
   if (Remixes()) {
-    // Mixed again from 999 while 551 was audible: the bytes between are skipped.
-    e.Bytes(shortWave.samples(), 0, Audible).Bytes(next.samples(), 0, 999);
-    e.Silence(Total - Audible - 999);
+    // Mixed again from the audible 551: the first wave plays out, the next follows it.
+    e.Bytes(shortWave.samples(), 0, 999).Bytes(next.samples(), 0, 999);
+    e.Silence(Total - 999 - 999);
   } else {
     e.Bytes(shortWave.samples(), 0, 999).Silence(1024 - 999).Bytes(next.samples(), 0, 999);
     e.Silence(Total - 1024 - 999);
