@@ -164,9 +164,9 @@ TEST_F(RenderToolTest, StereoConfigWritesAStereoFile) {
   EXPECT_EQ(file[24] | (file[25] << 8) | (file[26] << 16), 22050);   // samples per second
   EXPECT_EQ(file[28] | (file[29] << 8) | (file[30] << 16), 44100);   // bytes per second
   EXPECT_EQ(file[32], 2);                                            // block align
-  EXPECT_EQ(file.size(), 44u + 442u);  // 441 bytes of silence for 10 ms, padded to even
+  EXPECT_EQ(file.size(), 44u + 440u);  // 220 frames of silence for 10 ms
   EXPECT_EQ(file[44], 128);
-  EXPECT_EQ(file[44 + 440], 128);
+  EXPECT_EQ(file[44 + 439], 128);
 }
 
 TEST_F(RenderToolTest, MalformedScriptsExitWithTwo) {
