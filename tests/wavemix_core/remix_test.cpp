@@ -158,6 +158,50 @@ TEST_P(RemixTest, BlockDoneMessagesAfterARemixTakeBackNothingNew) {
   EXPECT_EQ(listed, device_->QueuedBlocks());
 }
 
+// With the default settings (timer clock, three blocks of 2048 bytes): a remix asked for by a
+// request placed later than what is heard (a queue replaced without high priority) or earlier
+// (high priority behind a request already heard) mixes again from what is heard, so a
+// channel nobody touched neither skips nor repeats, and every request that is not replaced
+// is told once, within a block of its last byte being heard.
+class RemixFromTheAudiblePosition : public MixerTest {};
+
+TEST_F(RemixFromTheAudiblePosition, UntouchedChannelsPlayOnAndEveryRequestIsToldOnTime) {
+  Start();
+  HandWave untouched(Ramp(20000));
+  HandWave a(Constant(1000, 128)), b(Constant(1000, 128)), c(Constant(4000, 128)),
+      d(Constant(500, 128));
+  const msg::HWND notify = NotifyWindow();
+  Play(0, untouched, MixPlayWait);
+  Play(1, a, 0, 0, notify);  // 0..999, heard by 91 ms; its block comes back at 186 ms
+  Advance(120);              // 1323 bytes heard
+  Play(1, b, MixPlayHighPriority, 0, notify);
+  EXPECT_EQ(session_->channelTable[1]->Next->Start, 1323) << "not before what is heard";
+  Advance(120);
+  Play(2, c, 0, 0, notify);
+  const std::int32_t mixed = session_->mixPosition;
+  Play(2, d, MixPlayClearQueue, 0, notify);
+  const std::int32_t dStart = session_->channelTable[2]->Start;
+  EXPECT_EQ(dStart, mixed) << "a plain replacement still starts after the queued audio";
+  Advance(2000);
+
+  EXPECT_EQ(Heard(0, 19999), Expected().Bytes(untouched.samples(), 0, 19999).get());
+  struct Told {
+    HandWave& wave;
+    msg::WPARAM channel;
+    std::int32_t end;
+  };
+  const std::vector<Told> told = {{a, 1, 999}, {b, 1, 1323 + 999}, {d, 2, dStart + 499}};
+  ASSERT_EQ(Notices().size(), told.size());
+  for (std::size_t i = 0; i < told.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(Notices()[i].wave, reinterpret_cast<msg::LPARAM>(told[i].wave.get()));
+    EXPECT_EQ(Notices()[i].channel, told[i].channel);
+    const std::uint32_t lastHeard = HeardByMs(static_cast<std::size_t>(told[i].end) - 1);
+    EXPECT_GE(Notices()[i].atMs, lastHeard);
+    EXPECT_LE(Notices()[i].atMs, lastHeard + BlockMs());
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(BothSettings, RemixTest,
                          ::testing::Values(RemixMode{"Remix", true}, RemixMode{"Defer", false}),
                          [](const auto& param) { return std::string(param.param.name); });

@@ -130,6 +130,25 @@ TEST_F(RenderToolTest, RendersAScriptIntoAWaveFile) {
   EXPECT_EQ(std::vector<std::uint8_t>(file.begin() + 44, file.begin() + 44 + 3307), expected);
 }
 
+// The remix posts the device's block-done messages; delivered at the start of the next wait,
+// they retire the first sound, heard to its end by 91 ms, at once.
+TEST_F(RenderToolTest, WhatWasPostedBeforeAWaitIsDeliveredAtItsStart) {
+  WaveFile("a.wav", Ramp(1000, 3));
+  WaveFile("b.wav", Ramp(20000, 9));
+  const Result result = Run(Script("open a a.wav\n"
+                                   "open b b.wav\n"
+                                   "channels all\n"
+                                   "activate\n"
+                                   "play 0 a notify\n"
+                                   "play 1 b\n"
+                                   "wait 100\n"
+                                   "play 2 a high notify\n"
+                                   "wait 500\n") +
+                            " out.wav");
+  EXPECT_EQ(result.status, 0) << Stderr();
+  EXPECT_EQ(result.out, "done 0 a 100\ndone 2 a 286\n");
+}
+
 TEST_F(RenderToolTest, ReportsMixerErrorsAndGoesOn) {
   WaveFile("a.wav", Ramp(500, 0));
   const Result result = Run(Script("open a a.wav\n"
