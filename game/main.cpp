@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "game/game_files.h"
 #include "game/program.h"
 #include "game/unit1.h"
 #include "platform/module/module.h"
@@ -32,6 +33,9 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(brandel::kApplicationTitle);
   qtui::InstallFontSubstitutions();
 
+  const brandel::GameFiles files =
+      brandel::LocateGameFiles(module::ProgramFolder(), brandel::UserDataHome());
+  brandel::PrepareRecord(files);
   qtui::QtDialogs boxes(brandel::kApplicationTitle);
-  return brandel::RunProgram(boxes, module::ProgramFolder());
+  return brandel::RunProgram(boxes, files);
 }
