@@ -1,5 +1,6 @@
 // Program entry: the application titled "ブランデル２" runs the game window until it closes.
 // Without a wave output device the game does not start; WAVEMIX_OUTPUT=null plays it silently.
+// Its files are found as game_files.h says: beside the program, or installed.
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
