@@ -32,6 +32,8 @@ int main(int argc, char** argv) {
   }
   QApplication app(argc, argv);
   QApplication::setApplicationName(brandel::kApplicationTitle);
+  // Lets a Wayland desktop match the window with the installed menu entry and its icon.
+  QApplication::setDesktopFileName(QStringLiteral("org.example.brandel2"));
   qtui::InstallFontSubstitutions();
 
   const brandel::GameFiles files =
