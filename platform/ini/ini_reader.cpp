@@ -1,10 +1,11 @@
 #include "platform/ini/ini_reader.h"
 
-#include <cstdlib>
 #include <cstdio>
-#include <system_error>
+#include <cstdlib>
+#include <unordered_map>
 #include <utility>
-#include <vector>
+
+#include "platform/files/regular_file.h"
 
 namespace ini {
 namespace {
@@ -23,12 +24,11 @@ std::string_view Trim(std::string_view s) {
 
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
+// Names compare without regard to ASCII case only, as the classic reader compares them.
+std::string Folded(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded) c = AsciiLower(c);
+  return folded;
 }
 
 int HexDigit(char c) {
@@ -65,28 +65,15 @@ std::int32_t ParseClassicInt(std::string_view s) {
 }  // namespace
 
 struct IniFile::Impl {
-  struct Entry {
-    std::string key;
-    std::string value;
-  };
-  struct Section {
-    std::string name;
-    std::vector<Entry> entries;
-  };
-  std::vector<Section> sections;
-
-  const Section* FindSection(std::string_view name) const {
-    for (const Section& s : sections) {
-      if (SameName(s.name, name)) return &s;
-    }
-    return nullptr;
-  }
+  // Names are stored folded to lower case, so a lookup costs one hash, whatever the file's size.
+  using Entries = std::unordered_map<std::string, std::string>;
+  std::unordered_map<std::string, Entries> sections;
 };
 
 IniFile IniFile::Parse(std::string_view text) {
   auto impl = std::make_shared<Impl>();
   // Lines of a repeated section are dropped, so the first section of a name is the one read.
-  Impl::Section* current = nullptr;
+  Impl::Entries* current = nullptr;
   std::size_t pos = 0;
   while (pos < text.size()) {
     std::size_t end = text.find_first_of("\r\n", pos);
@@ -98,12 +85,8 @@ IniFile IniFile::Parse(std::string_view text) {
     if (line.front() == '[') {
       std::string_view name = line.substr(1);
       name = Trim(name.substr(0, name.find(']')));
-      if (impl->FindSection(name) != nullptr) {
-        current = nullptr;
-      } else {
-        impl->sections.push_back({std::string(name), {}});
-        current = &impl->sections.back();
-      }
+      const auto [section, isNew] = impl->sections.try_emplace(Folded(name));
+      current = isNew ? &section->second : nullptr;
       continue;
     }
     if (current == nullptr) continue;
@@ -111,9 +94,7 @@ IniFile IniFile::Parse(std::string_view text) {
     if (equals == std::string_view::npos) continue;
     std::string_view key = Trim(line.substr(0, equals));
     std::string_view value = Trim(line.substr(equals + 1));
-    bool known = false;
-    for (const Impl::Entry& e : current->entries) known = known || SameName(e.key, key);
-    if (!known) current->entries.push_back({std::string(key), std::string(value)});
+    current->try_emplace(Folded(key), value);
   }
   IniFile file;
   file.impl_ = std::move(impl);
@@ -121,10 +102,9 @@ IniFile IniFile::Parse(std::string_view text) {
 }
 
 IniFile IniFile::Load(const std::filesystem::path& path) {
-  // Plain C reads: a folder or a read error ends the text quietly instead of throwing.
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return Parse({});
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  // Plain C reads: a read error ends the text quietly instead of throwing. A FIFO, device or
+  // folder is refused without waiting on it.
+  std::FILE* file = files::OpenRegularStream(path.c_str());
   if (file == nullptr) return Parse({});
   std::string text;
   char chunk[4096];
@@ -138,12 +118,11 @@ IniFile IniFile::Load(const std::filesystem::path& path) {
 
 std::optional<std::string> IniFile::Value(std::string_view section, std::string_view key) const {
   if (!impl_) return std::nullopt;
-  const Impl::Section* s = impl_->FindSection(section);
-  if (s == nullptr) return std::nullopt;
-  for (const Impl::Entry& e : s->entries) {
-    if (SameName(e.key, key)) return e.value;
-  }
-  return std::nullopt;
+  const auto s = impl_->sections.find(Folded(section));
+  if (s == impl_->sections.end()) return std::nullopt;
+  const auto e = s->second.find(Folded(key));
+  if (e == s->second.end()) return std::nullopt;
+  return e->second;
 }
 
 std::int32_t IniFile::Int(std::string_view section, std::string_view key, std::int32_t def) const {

@@ -9,6 +9,8 @@
 #include <limits>
 #include <memory>
 
+#include "platform/files/regular_file.h"
+
 namespace mmio {
 
 struct MmioFile {
@@ -62,13 +64,14 @@ std::uint64_t ChunkEnd(std::uint64_t dataOffset, std::uint32_t size) {
 }
 
 HMMIO OpenDisk(const char* path, MMIOINFO* info) {
-  std::FILE* stream = std::fopen(path, "rb");
+  // A FIFO or device is refused without waiting on it.
+  std::FILE* stream = files::OpenRegularStream(path);
   if (stream == nullptr) {
     SetError(info, errno == ENOENT || errno == ENOTDIR ? MMIOERR_FILENOTFOUND : MMIOERR_CANNOTOPEN);
     return nullptr;
   }
   struct stat st {};
-  if (fstat(fileno(stream), &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (fstat(fileno(stream), &st) != 0) {
     std::fclose(stream);
     SetError(info, MMIOERR_CANNOTOPEN);
     return nullptr;
