@@ -1,7 +1,6 @@
 // Session start (WaveMixInit and WaveMixEndSession on the virtual device) with a settings
 // file of 1 MiB, the most the reader takes in, beside the same with an empty settings file.
 #include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
 #include <cstdio>
@@ -35,8 +34,8 @@ std::string LargeSettings() {
 class SettingsFolder {
  public:
   SettingsFolder() {
-    folder_ = std::filesystem::temp_directory_path() /
-              ("settings-bench-" + std::to_string(::getpid()));
+    folder_ =
+        std::filesystem::temp_directory_path() / ("settings-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder_);
     ::setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
   }

@@ -187,13 +187,17 @@ void ParsePlayRecord(std::string_view contents, GameVariables& into) {
   }
 }
 
-void WritePlayRecord(const std::string& path, const GameVariables& from, bool keepOld) {
+std::string FormatPlayRecord(const GameVariables& from) {
   std::string contents = from.RecordText + "\r\n";
   for (std::int32_t number :
        {from.PlayCount, from.Experience, from.RecordValue4, from.RecordValue5}) {
     contents += std::to_string(number) + "\r\n";
   }
+  return contents;
+}
 
+void WritePlayRecord(const std::string& path, const GameVariables& from, bool keepOld) {
+  const std::string contents = FormatPlayRecord(from);
   const std::string target = ResolvedTarget(path);
   CheckReplaceable(target);
   FileDescriptor folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

@@ -19,6 +19,9 @@ void ReadPlayRecord(const std::string& path, GameVariables& into, bool* unread =
 // The same reading on the file's bytes.
 void ParsePlayRecord(std::string_view contents, GameVariables& into);
 
+// The five lines as WritePlayRecord writes them.
+std::string FormatPlayRecord(const GameVariables& from);
+
 // Replaces the file with the five values. The new contents go to the record's temporary file
 // (its name + ".tmp", one per record, a stale one from a killed save replaced and never
 // followed) and then take the record's place by a rename, so a failed or killed write never

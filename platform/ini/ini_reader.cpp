@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <unordered_map>
 #include <utility>
 
 #include "platform/files/regular_file.h"
@@ -14,7 +13,9 @@ namespace {
 // costs no more memory than this.
 constexpr std::size_t kMaxFileBytes = 1 << 20;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -22,13 +23,16 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
-// Names compare without regard to ASCII case only, as the classic reader compares them.
-std::string Folded(std::string_view name) {
-  std::string folded(name);
-  for (char& c : folded) c = AsciiLower(c);
-  return folded;
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  }
+  return true;
 }
 
 int HexDigit(char c) {
@@ -64,40 +68,15 @@ std::int32_t ParseClassicInt(std::string_view s) {
 
 }  // namespace
 
+// The text is kept as read and every lookup walks it once: a lookup costs time linear in the
+// file's size and allocates nothing, and the few lookups of a session stay within that.
 struct IniFile::Impl {
-  // Names are stored folded to lower case, so a lookup costs one hash, whatever the file's size.
-  using Entries = std::unordered_map<std::string, std::string>;
-  std::unordered_map<std::string, Entries> sections;
+  std::string text;
 };
 
 IniFile IniFile::Parse(std::string_view text) {
-  auto impl = std::make_shared<Impl>();
-  // Lines of a repeated section are dropped, so the first section of a name is the one read.
-  Impl::Entries* current = nullptr;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t end = text.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = Trim(text.substr(pos, end - pos));
-    pos = end + 1;
-
-    if (line.empty() || line.front() == ';') continue;
-    if (line.front() == '[') {
-      std::string_view name = line.substr(1);
-      name = Trim(name.substr(0, name.find(']')));
-      const auto [section, isNew] = impl->sections.try_emplace(Folded(name));
-      current = isNew ? &section->second : nullptr;
-      continue;
-    }
-    if (current == nullptr) continue;
-    std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos) continue;
-    std::string_view key = Trim(line.substr(0, equals));
-    std::string_view value = Trim(line.substr(equals + 1));
-    current->try_emplace(Folded(key), value);
-  }
   IniFile file;
-  file.impl_ = std::move(impl);
+  file.impl_ = std::make_shared<const Impl>(Impl{std::string(text)});
   return file;
 }
 
@@ -118,11 +97,31 @@ IniFile IniFile::Load(const std::filesystem::path& path) {
 
 std::optional<std::string> IniFile::Value(std::string_view section, std::string_view key) const {
   if (!impl_) return std::nullopt;
-  const auto s = impl_->sections.find(Folded(section));
-  if (s == impl_->sections.end()) return std::nullopt;
-  const auto e = s->second.find(Folded(key));
-  if (e == s->second.end()) return std::nullopt;
-  return e->second;
+  const std::string_view text = impl_->text;
+  bool inSection = false;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = pos;
+    while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+    const std::string_view line = Trim(text.substr(pos, end - pos));
+    pos = end + 1;
+
+    if (line.empty() || line.front() == ';') continue;
+    if (line.front() == '[') {
+      // Only the first section of a name is read: a repeated one is not looked at.
+      if (inSection) return std::nullopt;
+      std::string_view name = line.substr(1);
+      inSection = SameName(Trim(name.substr(0, name.find(']'))), section);
+      continue;
+    }
+    if (!inSection) continue;
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) continue;
+    if (SameName(Trim(line.substr(0, equals)), key)) {
+      return std::string(Trim(line.substr(equals + 1)));  // the first occurrence wins
+    }
+  }
+  return std::nullopt;
 }
 
 std::int32_t IniFile::Int(std::string_view section, std::string_view key, std::int32_t def) const {

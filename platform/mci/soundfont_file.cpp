@@ -8,7 +8,9 @@
 namespace mci {
 namespace {
 
-void* OpenFile(const char* path) { return files::OpenRegularStream(path); }
+void* OpenFile(const char* path) {
+  return files::OpenRegularStream(path);
+}
 
 int ReadFile(void* buffer, fluid_long_long_t count, void* file) {
   if (count < 0) return FLUID_FAILED;
@@ -23,7 +25,9 @@ int SeekFile(void* file, fluid_long_long_t offset, int origin) {
              : FLUID_FAILED;
 }
 
-fluid_long_long_t TellFile(void* file) { return ftello(static_cast<std::FILE*>(file)); }
+fluid_long_long_t TellFile(void* file) {
+  return ftello(static_cast<std::FILE*>(file));
+}
 
 int CloseFile(void* file) {
   return std::fclose(static_cast<std::FILE*>(file)) == 0 ? FLUID_OK : FLUID_FAILED;

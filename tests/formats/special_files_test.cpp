@@ -1,7 +1,6 @@
 // Files opened by path that are no regular files (a FIFO without a writer, a device, a
 // folder) are refused at once, each with what a missing file gets in its place.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cerrno>
