@@ -6,11 +6,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
+
+#include "platform/files/regular_file.h"
 
 namespace brandel {
 
@@ -62,10 +63,15 @@ bool MakeFolders(const std::string& folder) {
 
 // Never replaces a record that is already there, not even one made a moment ago by another start.
 void CopyIfMissing(const std::string& from, const std::string& to) {
-  std::ifstream in(from, std::ios::binary);
-  if (!in) return;
-  const std::string contents(std::istreambuf_iterator<char>(in), {});
-  if (in.bad()) return;
+  std::FILE* in = files::OpenRegularStream(from.c_str());
+  if (in == nullptr) return;
+  std::string contents;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
+    contents.append(buffer, n);
+  const bool readAll = std::ferror(in) == 0;
+  std::fclose(in);
+  if (!readAll) return;
   const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return;
   const bool written =

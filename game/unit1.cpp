@@ -154,11 +154,13 @@ void TForm1::FormDestroy() {
 }
 
 void TForm1::LoadPlayRecord() {
-  ReadPlayRecord(files_.recordPath, Game);
+  ReadPlayRecord(files_.recordPath, Game, &recordUnread_);
 }
 
 void TForm1::SavePlayRecord() {
-  WritePlayRecord(files_.recordPath, Game);
+  // A record that could not be read at start is kept as my.dat.bak by the first save.
+  WritePlayRecord(files_.recordPath, Game, recordUnread_);
+  recordUnread_ = false;
 }
 
 void TForm1::BitBtn3Click() {

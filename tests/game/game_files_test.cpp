@@ -7,6 +7,7 @@
 #include <QDir>
 
 #include "game_fixture.h"
+#include "tests/fifo_guard.h"
 
 namespace brandel::testing {
 namespace {
@@ -65,6 +66,13 @@ TEST_F(GameFilesTest, FirstStartCopiesTheInitialRecordIntoAPrivateFolderOnce) {
   EXPECT_EQ(info.st_mode & 0777, 0700u);
   EXPECT_FALSE(QFile::exists(QString::fromStdString(DataRecord())));
 
+  {
+    test_support::FifoGuard fifo;  // an initial record that is no plain file is not waited on
+    ASSERT_TRUE(fifo.Make(shared + "my.dat"));
+    PrepareRecord(files);
+    EXPECT_FALSE(fifo.Rescued());
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(DataRecord())));
+  }
   WriteFile(shared + "my.dat", "\r\n0\r\n0\r\n0\r\n0\r\n");
   PrepareRecord(files);
   EXPECT_EQ(ReadFile(DataRecord()), "\r\n0\r\n0\r\n0\r\n0\r\n");
