@@ -47,7 +47,8 @@ int main(int argc, char** argv) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   const double cpu = CpuSeconds() - cpuBefore;
-  const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  const double wall =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   std::printf("played %.1f s of music; %.2f s of processor time: %.1f %% of a core\n", wall, cpu,
               100 * cpu / wall);
   // The last notes die away before the device closes.

@@ -40,7 +40,7 @@ std::string MusicRecordingPath(const std::string& mixerRecording);
 std::unique_ptr<AudioOutput> OpenSdlMusicOutput(double sampleRate,
                                                 AudioOutput::RenderFunction render, void* context);
 std::unique_ptr<AudioOutput> OpenNullMusicOutput(double sampleRate,
-                                                 AudioOutput::RenderFunction render,
-                                                 void* context, const std::string& recording);
+                                                 AudioOutput::RenderFunction render, void* context,
+                                                 const std::string& recording);
 
 }  // namespace mci

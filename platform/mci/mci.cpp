@@ -118,7 +118,8 @@ MCIERROR Open(std::uint32_t flags, MCI_OPEN_PARMS* params) {
   Layer& layer = TheLayer();
   const MCIDEVICEID id = layer.lastDevice + 1;
   std::unique_ptr<Sequencer> sequencer;
-  if (MCIERROR error = Sequencer::Open(path, id, window, kEndOfMusic, kOutputIdle, &sequencer)) return error;
+  if (MCIERROR error = Sequencer::Open(path, id, window, kEndOfMusic, kOutputIdle, &sequencer))
+    return error;
   layer.lastDevice = id;
   layer.devices[id].sequencer = std::move(sequencer);
   params->wDeviceID = id;

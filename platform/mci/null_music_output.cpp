@@ -48,7 +48,8 @@ class NullMusicOutput final : public AudioOutput {
  public:
   NullMusicOutput(double sampleRate, AudioOutput::RenderFunction render, void* context,
                   const std::string& recording)
-      : rate_(static_cast<std::uint32_t>(std::lround(sampleRate))), render_(render),
+      : rate_(static_cast<std::uint32_t>(std::lround(sampleRate))),
+        render_(render),
         context_(context) {
     if (!recording.empty()) TakeRecording(recording);
     start_ = Clock::now();
@@ -123,8 +124,8 @@ class NullMusicOutput final : public AudioOutput {
 }  // namespace
 
 std::unique_ptr<AudioOutput> OpenNullMusicOutput(double sampleRate,
-                                                 AudioOutput::RenderFunction render,
-                                                 void* context, const std::string& recording) {
+                                                 AudioOutput::RenderFunction render, void* context,
+                                                 const std::string& recording) {
   return std::make_unique<NullMusicOutput>(sampleRate, render, context, recording);
 }
 

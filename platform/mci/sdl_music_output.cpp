@@ -33,8 +33,7 @@ class SdlMusicOutput final : public AudioOutput {
   bool Start(double sampleRate) {
     audioStarted_ = wo::StartSdlAudio();
     if (!audioStarted_) {
-      ReportMusicFailure(std::string("no audio output through SDL: ") + SDL_GetError() +
-                         kWhatToDo);
+      ReportMusicFailure(std::string("no audio output through SDL: ") + SDL_GetError() + kWhatToDo);
       return false;
     }
     SDL_AudioSpec want{};
@@ -71,8 +70,7 @@ class SdlMusicOutput final : public AudioOutput {
 }  // namespace
 
 std::unique_ptr<AudioOutput> OpenSdlMusicOutput(double sampleRate,
-                                                AudioOutput::RenderFunction render,
-                                                void* context) {
+                                                AudioOutput::RenderFunction render, void* context) {
   auto output = std::make_unique<SdlMusicOutput>(render, context);
   if (!output->Start(sampleRate)) return nullptr;
   return output;

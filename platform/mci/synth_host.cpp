@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "platform/mci/soundfont_file.h"
+
 namespace mci {
 namespace {
 
@@ -26,18 +28,18 @@ void SilenceSynthMessages() {
     for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) {
       fluid_set_log_function(level, DiscardFluidMessage, nullptr);
     }
-    g_log_set_handler(nullptr,
-                      static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING |
-                                                  G_LOG_LEVEL_MESSAGE | G_LOG_LEVEL_INFO |
-                                                  G_LOG_LEVEL_DEBUG),
-                      DiscardGLibMessage, nullptr);
+    g_log_set_handler(
+        nullptr,
+        static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING |
+                                    G_LOG_LEVEL_MESSAGE | G_LOG_LEVEL_INFO | G_LOG_LEVEL_DEBUG),
+        DiscardGLibMessage, nullptr);
   });
 }
 
-// The one place the soundfont file is opened.
-bool LoadSoundfont(fluid_synth_t* synth, const std::string& path) {
-  if (!fluid_is_soundfont(path.c_str())) return false;
-  return fluid_synth_sfload(synth, path.c_str(), 1) != FLUID_FAILED;
+// The one place the soundfont is loaded: through the loader that opens only regular files.
+MCIERROR LoadSoundfont(fluid_synth_t* synth, fluid_settings_t* settings, const std::string& path) {
+  if (!AddRegularFileLoader(synth, settings)) return MCIERR_SYNTH_FAILED;
+  return fluid_synth_sfload(synth, path.c_str(), 1) == FLUID_FAILED ? MCIERR_NO_SOUNDFONT : 0;
 }
 
 }  // namespace
@@ -50,6 +52,8 @@ std::string SoundfontPath() {
 MCIERROR SynthHost::Create(const std::string& soundfont, std::unique_ptr<SynthHost>* host) {
   SilenceSynthMessages();
   host->reset();
+  if (!IsSoundfontFile(soundfont)) return MCIERR_NO_SOUNDFONT;
+
   std::unique_ptr<SynthHost> made(new SynthHost);
   made->soundfont_ = soundfont;
   made->settings_ = new_fluid_settings();
@@ -59,7 +63,7 @@ MCIERROR SynthHost::Create(const std::string& soundfont, std::unique_ptr<SynthHo
   fluid_settings_setstr(made->settings_, "player.timing-source", "sample");
   made->synth_ = new_fluid_synth(made->settings_);
   if (made->synth_ == nullptr) return MCIERR_SYNTH_FAILED;
-  if (!LoadSoundfont(made->synth_, soundfont)) return MCIERR_NO_SOUNDFONT;
+  if (MCIERROR error = LoadSoundfont(made->synth_, made->settings_, soundfont)) return error;
   *host = std::move(made);
   return 0;
 }

@@ -39,7 +39,8 @@ bool IsSocket(const std::string& path) {
 
 bool SoundServerMayListen() {
   if (Set("PULSE_SERVER")) return true;
-  if (Set("XDG_RUNTIME_DIR") && IsSocket(std::string(std::getenv("XDG_RUNTIME_DIR")) + "/pulse/native")) {
+  if (Set("XDG_RUNTIME_DIR") &&
+      IsSocket(std::string(std::getenv("XDG_RUNTIME_DIR")) + "/pulse/native")) {
     return true;
   }
   return IsSocket("/var/run/pulse/native");  // a system-wide server

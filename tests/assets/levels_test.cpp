@@ -19,7 +19,9 @@
 
 namespace {
 
-double Dbfs(double share) { return 20 * std::log10(share); }
+double Dbfs(double share) {
+  return 20 * std::log10(share);
+}
 
 WaveFile LoadWave(const std::string& name) {
   std::string error;
@@ -34,7 +36,7 @@ struct Excursion {
   int down = 0;
 };
 Excursion InMixerFormat(const WaveFile& wave, const wo::PCMWAVEFORMAT& format) {
-  const wo::PCMWAVEFORMAT source{wave.formatTag, wave.channels, wave.samplesPerSec,
+  const wo::PCMWAVEFORMAT source{wave.formatTag,      wave.channels,   wave.samplesPerSec,
                                  wave.avgBytesPerSec, wave.blockAlign, wave.bitsPerSample};
   auto size = static_cast<std::uint32_t>(wave.data.size());
   auto* block = static_cast<std::uint8_t*>(std::malloc(size));

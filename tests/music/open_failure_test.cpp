@@ -7,6 +7,7 @@
 
 #include "music/media_player.h"
 #include "platform/mci/mci.h"
+#include "tests/fifo_guard.h"
 #include "tests/music/smf_builder.h"
 #include "tests/music/test_support.h"
 
@@ -90,9 +91,9 @@ TEST_F(OpenFailure, WithoutASoundfontOneLineNamesIt) {
   const std::string tooShort = folder.Write("short.sf2", {'R', 'I', 'F', 'F'});
   // Passes FluidSynth's first look, then fails its loaders (one of which prints GLib criticals).
   const std::string damaged =
-      folder.Write("damaged.sf2", {'R', 'I', 'F', 'F', 28, 0, 0, 0, 's', 'f', 'b', 'k', 'L', 'I',
-                                   'S', 'T', 16, 0, 0, 0, 'g', 'a', 'r', 'b', 'a', 'g', 'e', '!',
-                                   'g', 'a', 'r', 'b', 'a', 'g', 'e', '!'});
+      folder.Write("damaged.sf2", {'R', 'I', 'F', 'F', 28,  0,   0,   0,   's', 'f', 'b', 'k',
+                                   'L', 'I', 'S', 'T', 16,  0,   0,   0,   'g', 'a', 'r', 'b',
+                                   'a', 'g', 'e', '!', 'g', 'a', 'r', 'b', 'a', 'g', 'e', '!'});
   for (const std::string& soundfont : {folder.Path("none.sf2"), tooShort, damaged}) {
     ScopedEnv env("BRANDEL_SOUNDFONT", soundfont.c_str());
     ::testing::internal::CaptureStderr();
@@ -103,6 +104,16 @@ TEST_F(OpenFailure, WithoutASoundfontOneLineNamesIt) {
                   "; install timgm6mb-soundfont, or name a General MIDI .sf2 file in "
                   "BRANDEL_SOUNDFONT. The game plays on without music.\n");
   }
+}
+
+TEST_F(OpenFailure, FifoAsSongOrSoundfontFailsAtOnce) {
+  test_support::FifoGuard fifos;
+  ASSERT_TRUE(fifos.Make(folder.Path("fifo.mid")));
+  ASSERT_TRUE(fifos.Make(folder.Path("fifo.sf2")));
+  EXPECT_EQ(OpenFile(folder.Path("fifo.mid")), MCIERR_FILE_NOT_FOUND);
+  ScopedEnv env("BRANDEL_SOUNDFONT", folder.Path("fifo.sf2").c_str());
+  EXPECT_EQ(OpenFile(song), MCIERR_NO_SOUNDFONT);
+  EXPECT_FALSE(fifos.Rescued()) << "an open waited on a FIFO";
 }
 
 TEST_F(OpenFailure, WithoutAnAudioDeviceOneLineNamesIt) {

@@ -172,8 +172,8 @@ TEST_F(MusicOutput, IsLetGoWhenNothingIsLeftToHear) {
   ScopedEnv disk("SDL_AUDIODRIVER", "disk");
   ScopedEnv file("SDL_DISKAUDIOFILE", raw.c_str());
   const std::string recording = "null:" + folder.Path("rec.wav");
-  for (const auto& [choice, written] :
-       {std::pair<std::string, std::string>{"sdl", raw}, {recording, folder.Path("rec.music.wav")}}) {
+  for (const auto& [choice, written] : {std::pair<std::string, std::string>{"sdl", raw},
+                                        {recording, folder.Path("rec.music.wav")}}) {
     SCOPED_TRACE(choice);
     ScopedEnv output("WAVEMIX_OUTPUT", choice.c_str());
     const MCIDEVICEID device = Open(shortSong);

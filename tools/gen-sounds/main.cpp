@@ -63,7 +63,8 @@ int main(int argc, char** argv) {
   }
   // Slightly left of centre, as if the button sat beside the scene.
   if (!WriteWave(buttonPath, buttonFormat,
-                 ToStereo(AtPeak(SynthButtonClick(buttonFormat.samplesPerSec), kButtonPeakDb), 1.0f, 0.8f))) {
+                 ToStereo(AtPeak(SynthButtonClick(buttonFormat.samplesPerSec), kButtonPeakDb), 1.0f,
+                          0.8f))) {
     std::perror(buttonPath.c_str());
     return 1;
   }
