@@ -118,8 +118,9 @@ MCIERROR Open(std::uint32_t flags, MCI_OPEN_PARMS* params) {
   Layer& layer = TheLayer();
   const MCIDEVICEID id = layer.lastDevice + 1;
   std::unique_ptr<Sequencer> sequencer;
-  if (MCIERROR error = Sequencer::Open(path, id, window, kEndOfMusic, kOutputIdle, &sequencer))
+  if (MCIERROR error = Sequencer::Open(path, id, window, kEndOfMusic, kOutputIdle, &sequencer)) {
     return error;
+  }
   layer.lastDevice = id;
   layer.devices[id].sequencer = std::move(sequencer);
   params->wDeviceID = id;
