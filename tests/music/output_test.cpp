@@ -11,6 +11,7 @@
 #include "platform/mci/mci.h"
 #include "platform/mci/midi_song.h"
 #include "platform/mci/offline_render.h"
+#include "platform/mci/synth_preload.h"
 #include "tests/assets/wave_reader.h"
 #include "tests/music/smf_builder.h"
 #include "tests/music/test_support.h"
@@ -123,6 +124,7 @@ TEST_F(MusicOutput, NullIsSilentRealTimeAndTouchesNoDevice) {
   ScopedEnv output("WAVEMIX_OUTPUT", "null");
   ScopedEnv disk("SDL_AUDIODRIVER", "disk");
   ScopedEnv file("SDL_DISKAUDIOFILE", folder.Path("sdl.raw").c_str());
+  PreloadSynthesizer();  // as the game does once its window is up
   const MCIDEVICEID device = Open(shortSong);
   const auto started = std::chrono::steady_clock::now();
   Play(device);
