@@ -3,6 +3,7 @@
 #include <SDL2/SDL.h>
 
 #include <cmath>
+#include <string>
 
 #include "platform/mci/audio_output.h"
 #include "platform/mci/failure_report.h"
