@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-#include "wavemix/wavemix.h"
+#include <wavemix/wavemix.h>
 
-class TWaveMix {
+class WAVEMIX_API TWaveMix {
  public:
   // Creates the session with the settings of WAVEMIX.INI; inactive, no channel open.
   TWaveMix();
