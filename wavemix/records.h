@@ -16,13 +16,13 @@ constexpr int WaveBlockDataSize = 4096;
 
 // One accepted play request, from the fixed pool.
 struct PlayNode {
-  PlayNode* Next;             // free pool, PendingPlays or a channel queue
-  MixPlayParams Request;      // copy of the caller's record; Channel = channel used
+  PlayNode* Next;         // free pool, PendingPlays or a channel queue
+  MixPlayParams Request;  // copy of the caller's record; Channel = channel used
   MixWave* Wave;
-  std::int32_t Length;        // bytes of the wave's data
-  std::int32_t Start;         // stream position of the first byte
-  std::int32_t End;           // position at which the request is finished; NeverPosition
-  const std::uint8_t* Data;   // the wave's first data byte
+  std::int32_t Length;       // bytes of the wave's data
+  std::int32_t Start;        // stream position of the first byte
+  std::int32_t End;          // position at which the request is finished; NeverPosition
+  const std::uint8_t* Data;  // the wave's first data byte
 };
 
 // Queue head states of a channel: ClosedChannel(), nullptr (open and idle), or the first node.
@@ -33,10 +33,10 @@ inline PlayNode* ClosedChannel() {
 // One output block handed to the device: the record followed by its samples.
 struct WaveBlock {
   wo::WAVEHDR header;
-  std::uint8_t free;          // 1 = may be taken for mixing
-  std::int32_t startPosition; // stream position of data[0]
-  HMIXSESSION session;        // device owner when the block was taken
-  WaveBlock* nextPlaying;     // link in the playing list
+  std::uint8_t free;           // 1 = may be taken for mixing
+  std::int32_t startPosition;  // stream position of data[0]
+  HMIXSESSION session;         // device owner when the block was taken
+  WaveBlock* nextPlaying;      // link in the playing list
   std::uint8_t data[WaveBlockDataSize];
 };
 
@@ -46,8 +46,8 @@ using OffsetProc = std::int32_t (*)(std::uint32_t deviceCount, std::int32_t offs
 // The one mixer session. Valid while both guard words hold SessionMagic.
 struct MixSession {
   std::uint16_t headMagic;
-  msg::HWND callbackWindow;   // exists only while the device is open
-  wo::HWAVEOUT device;        // null while closed
+  msg::HWND callbackWindow;  // exists only while the device is open
+  wo::HWAVEOUT device;       // null while closed
   bool active;
   std::int32_t deviceNumber;  // -1 = the wave mapper
   char sectionName[32];       // device product name, names the per-device settings section
@@ -56,15 +56,14 @@ struct MixSession {
   std::int32_t lastPlayStamp[MixChannelCount];
   std::int32_t playCounter;
   wo::PCMWAVEFORMAT outputFormat;
-  std::int32_t blockLength;   // 512..4096
-  std::int32_t blockCount;    // 2..6
-  std::int32_t mixPosition;   // position of the next block to be mixed
-  std::uint32_t timeBase;     // timer value at which stream position 0 played
-  std::uint8_t goodWavePos;   // 1 = device clock, else timer clock
+  std::int32_t blockLength;  // 512..4096
+  std::int32_t blockCount;   // 2..6
+  std::int32_t mixPosition;  // position of the next block to be mixed
+  std::uint32_t timeBase;    // timer value at which stream position 0 played
+  std::uint8_t goodWavePos;  // 1 = device clock, else timer clock
   std::int32_t positionOffset;
   RemixProc remixProc;
   OffsetProc offsetProc;
-  PlayNode* pendingTail;      // PendingPlays: last node of a circular list, or null
+  PlayNode* pendingTail;  // PendingPlays: last node of a circular list, or null
   std::uint16_t tailMagic;
 };
-

@@ -6,11 +6,10 @@
 // WAVEMIX.INI, as in every program that uses the mixer. Exit status 0 when the wave was played
 // to its end, 1 on a mixer error (its message on stderr), 2 for a wrong command line.
 #include <poll.h>
+#include <wavemix/wavemix.h>
 
 #include <cerrno>
 #include <cstdio>
-
-#include <wavemix/wavemix.h>
 
 namespace {
 

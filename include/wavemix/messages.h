@@ -7,12 +7,12 @@
 // hook of its own, SetWakeHook) and drains the queue when it wakes.
 #pragma once
 
+#include <wavemix/export.h>
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-
-#include <wavemix/export.h>
 
 namespace msg {
 

@@ -2,10 +2,10 @@
 // source of WaveMixOpenWave's MixOpenFromResource mode (type "WAVE").
 #pragma once
 
+#include <wavemix/export.h>
+
 #include <cstdint>
 #include <vector>
-
-#include <wavemix/export.h>
 
 namespace res {
 

@@ -3,9 +3,9 @@
 // bit mask of open channels (bit i = channel i). Failures reach the caller as EWaveMixError.
 #pragma once
 
-#include <cstdint>
-
 #include <wavemix/wavemix.h>
+
+#include <cstdint>
 
 class WAVEMIX_API TWaveMix {
  public:

@@ -2,9 +2,9 @@
 // notify window that a play request has finished.
 #pragma once
 
-#include <cstdint>
-
 #include <wavemix/messages.h>
+
+#include <cstdint>
 
 namespace wo {
 

@@ -9,15 +9,15 @@
 // records and the sources of WaveMixOpenWave with it.
 #pragma once
 
-#include <cstdint>
-#include <stdexcept>
-#include <string>
-
 #include <wavemix/export.h>
 #include <wavemix/memory_file.h>
 #include <wavemix/messages.h>
 #include <wavemix/resources.h>
 #include <wavemix/wave_format.h>
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
 
 // ---- Errors -------------------------------------------------------------------------
 
@@ -85,11 +85,11 @@ struct MixWave {
 struct MixPlayParams {
   std::uint16_t Size;
   HMIXSESSION Session;
-  std::int32_t Channel;       // with MixPlayLeastRecent, WaveMixPlay writes its choice here
+  std::int32_t Channel;  // with MixPlayLeastRecent, WaveMixPlay writes its choice here
   MixWave* Wave;
-  msg::HWND NotifyWindow;     // receives MM_WOM_DONE (wParam channel, lParam wave); 0 = none
+  msg::HWND NotifyWindow;  // receives MM_WOM_DONE (wParam channel, lParam wave); 0 = none
   std::uint32_t Flags;
-  std::uint16_t Loops;        // extra repetitions; MixLoopForever repeats until flushed
+  std::uint16_t Loops;  // extra repetitions; MixLoopForever repeats until flushed
 };
 
 // ---- Routines -----------------------------------------------------------------------
@@ -102,12 +102,14 @@ WAVEMIX_API void WaveMixActivate(HMIXSESSION session, bool activate);
 
 // source: a path (file), a resource name or MakeIntResource number (resource, with module),
 // or the address of a caller-filled mmio::MMIOINFO describing a memory file (memory).
-WAVEMIX_API MixWave* WaveMixOpenWave(HMIXSESSION session, const char* source,
-                                     res::HMODULE module, std::uint32_t mode);
+WAVEMIX_API MixWave* WaveMixOpenWave(HMIXSESSION session, const char* source, res::HMODULE module,
+                                     std::uint32_t mode);
 WAVEMIX_API void WaveMixFreeWave(HMIXSESSION session, MixWave* wave);
 
 WAVEMIX_API void WaveMixOpenChannels(HMIXSESSION session, std::int32_t channel, std::int32_t flags);
-WAVEMIX_API void WaveMixCloseChannels(HMIXSESSION session, std::int32_t channel, std::int32_t flags);
-WAVEMIX_API void WaveMixFlushChannels(HMIXSESSION session, std::int32_t channel, std::int32_t flags);
+WAVEMIX_API void WaveMixCloseChannels(HMIXSESSION session, std::int32_t channel,
+                                      std::int32_t flags);
+WAVEMIX_API void WaveMixFlushChannels(HMIXSESSION session, std::int32_t channel,
+                                      std::int32_t flags);
 
 WAVEMIX_API void WaveMixPlay(MixPlayParams* params);

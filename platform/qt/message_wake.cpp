@@ -10,7 +10,9 @@ MessageWake::MessageWake(Dialogs& boxes)
 }
 
 // The notifier goes first (members in reverse order), then the hook and the descriptor.
-MessageWake::~MessageWake() { notifier_.setEnabled(false); }
+MessageWake::~MessageWake() {
+  notifier_.setEnabled(false);
+}
 
 void MessageWake::Drain() {
   wake_.Acknowledge();

@@ -3,7 +3,6 @@
 #include "platform/messages/messages.h"
 #include "wavemix/records.h"
 
-
 namespace render {
 
 namespace {
