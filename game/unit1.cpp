@@ -155,11 +155,13 @@ void TForm1::FormDestroy() {
 }
 
 void TForm1::LoadPlayRecord() {
-  ReadPlayRecord(Asset(kRecordName), Game);
+  ReadPlayRecord(Asset(kRecordName), Game, &recordUnread_);
 }
 
 void TForm1::SavePlayRecord() {
-  WritePlayRecord(Asset(kRecordName), Game);
+  // A record that could not be read at start is kept as my.dat.bak by the first save.
+  WritePlayRecord(Asset(kRecordName), Game, recordUnread_);
+  recordUnread_ = false;
 }
 
 void TForm1::BitBtn3Click() {

@@ -123,6 +123,7 @@ class TForm1 : public QWidget {
   qtui::Dialogs* boxes_;
   std::function<void(int)> sleep_;
   std::set<std::string> reportedFiles_;
+  bool recordUnread_ = false;     // the record was there at start but could not be read
   MixWave* AttackWave = nullptr;  // "1.wav"; null when it could not be opened
   MixWave* ButtonWave = nullptr;  // "2.wav"
 };

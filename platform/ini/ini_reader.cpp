@@ -1,10 +1,10 @@
 #include "platform/ini/ini_reader.h"
 
-#include <cstdlib>
 #include <cstdio>
-#include <system_error>
+#include <cstdlib>
 #include <utility>
-#include <vector>
+
+#include "platform/files/regular_file.h"
 
 namespace ini {
 namespace {
@@ -13,7 +13,9 @@ namespace {
 // costs no more memory than this.
 constexpr std::size_t kMaxFileBytes = 1 << 20;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -21,7 +23,9 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -64,67 +68,22 @@ std::int32_t ParseClassicInt(std::string_view s) {
 
 }  // namespace
 
+// The text is kept as read and every lookup walks it once: a lookup costs time linear in the
+// file's size and allocates nothing, and the few lookups of a session stay within that.
 struct IniFile::Impl {
-  struct Entry {
-    std::string key;
-    std::string value;
-  };
-  struct Section {
-    std::string name;
-    std::vector<Entry> entries;
-  };
-  std::vector<Section> sections;
-
-  const Section* FindSection(std::string_view name) const {
-    for (const Section& s : sections) {
-      if (SameName(s.name, name)) return &s;
-    }
-    return nullptr;
-  }
+  std::string text;
 };
 
 IniFile IniFile::Parse(std::string_view text) {
-  auto impl = std::make_shared<Impl>();
-  // Lines of a repeated section are dropped, so the first section of a name is the one read.
-  Impl::Section* current = nullptr;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t end = text.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = Trim(text.substr(pos, end - pos));
-    pos = end + 1;
-
-    if (line.empty() || line.front() == ';') continue;
-    if (line.front() == '[') {
-      std::string_view name = line.substr(1);
-      name = Trim(name.substr(0, name.find(']')));
-      if (impl->FindSection(name) != nullptr) {
-        current = nullptr;
-      } else {
-        impl->sections.push_back({std::string(name), {}});
-        current = &impl->sections.back();
-      }
-      continue;
-    }
-    if (current == nullptr) continue;
-    std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos) continue;
-    std::string_view key = Trim(line.substr(0, equals));
-    std::string_view value = Trim(line.substr(equals + 1));
-    bool known = false;
-    for (const Impl::Entry& e : current->entries) known = known || SameName(e.key, key);
-    if (!known) current->entries.push_back({std::string(key), std::string(value)});
-  }
   IniFile file;
-  file.impl_ = std::move(impl);
+  file.impl_ = std::make_shared<const Impl>(Impl{std::string(text)});
   return file;
 }
 
 IniFile IniFile::Load(const std::filesystem::path& path) {
-  // Plain C reads: a folder or a read error ends the text quietly instead of throwing.
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return Parse({});
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  // Plain C reads: a read error ends the text quietly instead of throwing. A FIFO, device or
+  // folder is refused without waiting on it.
+  std::FILE* file = files::OpenRegularStream(path.c_str());
   if (file == nullptr) return Parse({});
   std::string text;
   char chunk[4096];
@@ -138,10 +97,29 @@ IniFile IniFile::Load(const std::filesystem::path& path) {
 
 std::optional<std::string> IniFile::Value(std::string_view section, std::string_view key) const {
   if (!impl_) return std::nullopt;
-  const Impl::Section* s = impl_->FindSection(section);
-  if (s == nullptr) return std::nullopt;
-  for (const Impl::Entry& e : s->entries) {
-    if (SameName(e.key, key)) return e.value;
+  const std::string_view text = impl_->text;
+  bool inSection = false;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = pos;
+    while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+    const std::string_view line = Trim(text.substr(pos, end - pos));
+    pos = end + 1;
+
+    if (line.empty() || line.front() == ';') continue;
+    if (line.front() == '[') {
+      // Only the first section of a name is read: a repeated one is not looked at.
+      if (inSection) return std::nullopt;
+      std::string_view name = line.substr(1);
+      inSection = SameName(Trim(name.substr(0, name.find(']'))), section);
+      continue;
+    }
+    if (!inSection) continue;
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) continue;
+    if (SameName(Trim(line.substr(0, equals)), key)) {
+      return std::string(Trim(line.substr(equals + 1)));  // the first occurrence wins
+    }
   }
   return std::nullopt;
 }

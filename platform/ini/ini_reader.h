@@ -16,7 +16,8 @@ namespace ini {
 class IniFile {
  public:
   static IniFile Parse(std::string_view text);
-  static IniFile Load(const std::filesystem::path& path);  // empty when unreadable
+  // Empty when unreadable or no regular file (a FIFO or device is never waited on).
+  static IniFile Load(const std::filesystem::path& path);
 
   std::optional<std::string> Value(std::string_view section, std::string_view key) const;
   // The key's value read as an integer; def when the section or key is absent.

@@ -1,9 +1,11 @@
 #include "platform/mci/midi_song.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <system_error>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "platform/files/regular_file.h"
 
 namespace mci {
 namespace {
@@ -15,17 +17,17 @@ constexpr std::uintmax_t kMaxMidiFileSize = 16u << 20;
 
 MCIERROR LoadMidiSong(const std::string& path, std::optional<MidiSong>* song) {
   song->reset();
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return MCIERR_FILE_NOT_FOUND;
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (error) return MCIERR_FILE_NOT_FOUND;
+  // A FIFO, device or folder is refused without waiting on it.
+  std::FILE* file = files::OpenRegularStream(path.c_str());
+  if (file == nullptr) return MCIERR_FILE_NOT_FOUND;
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(file, std::fclose);
+  struct stat info {};
+  if (::fstat(fileno(file), &info) != 0) return MCIERR_FILE_NOT_FOUND;
+  const auto size = static_cast<std::uintmax_t>(info.st_size);
   if (size > kMaxMidiFileSize) return MCIERR_INVALID_FILE;
 
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return MCIERR_FILE_NOT_FOUND;
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (in.gcount() != static_cast<std::streamsize>(bytes.size())) return MCIERR_FILE_NOT_FOUND;
+  if (std::fread(bytes.data(), 1, bytes.size(), file) != bytes.size()) return MCIERR_FILE_NOT_FOUND;
 
   std::optional<MidiTiming> timing = MidiTiming::Scan(bytes.data(), bytes.size());
   if (!timing) return MCIERR_INVALID_FILE;

@@ -17,8 +17,9 @@ struct MidiSong {
   MidiTiming timing;
 };
 
-// MCIERR_FILE_NOT_FOUND when the file cannot be read, MCIERR_INVALID_FILE when it is not a
-// standard MIDI file the sequencer plays (or is implausibly large for one).
+// MCIERR_FILE_NOT_FOUND when the file cannot be read or is no regular file (a FIFO or device
+// is never waited on), MCIERR_INVALID_FILE when it is not a standard MIDI file the sequencer
+// plays (or is implausibly large for one).
 MCIERROR LoadMidiSong(const std::string& path, std::optional<MidiSong>* song);
 
 }  // namespace mci

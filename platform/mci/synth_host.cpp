@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "platform/mci/soundfont_file.h"
+
 namespace mci {
 namespace {
 
@@ -33,7 +35,7 @@ MCIERROR SynthHost::Create(std::unique_ptr<SynthHost>* host) {
   SilenceFluidLog();
   host->reset();
   const std::string soundfont = SoundfontPath();
-  if (!fluid_is_soundfont(soundfont.c_str())) return MCIERR_NO_SOUNDFONT;
+  if (!IsSoundfontFile(soundfont)) return MCIERR_NO_SOUNDFONT;
 
   std::unique_ptr<SynthHost> made(new SynthHost);
   made->settings_ = new_fluid_settings();
@@ -42,6 +44,7 @@ MCIERROR SynthHost::Create(std::unique_ptr<SynthHost>* host) {
   fluid_settings_setstr(made->settings_, "player.timing-source", "sample");
   made->synth_ = new_fluid_synth(made->settings_);
   if (made->synth_ == nullptr) return MCIERR_SYNTH_FAILED;
+  if (!AddRegularFileLoader(made->synth_, made->settings_)) return MCIERR_SYNTH_FAILED;
   if (fluid_synth_sfload(made->synth_, soundfont.c_str(), 1) == FLUID_FAILED) {
     return MCIERR_NO_SOUNDFONT;
   }

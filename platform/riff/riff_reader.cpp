@@ -9,6 +9,8 @@
 #include <limits>
 #include <memory>
 
+#include "platform/files/regular_file.h"
+
 namespace mmio {
 
 struct MmioFile {
@@ -52,7 +54,8 @@ bool ReadWord(MmioFile& f, std::uint32_t& word) {
   bool failed;
   if (ReadAt(f, reinterpret_cast<char*>(bytes), 4, failed) != 4) return false;
   word = static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
-         (static_cast<std::uint32_t>(bytes[2]) << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
+         (static_cast<std::uint32_t>(bytes[2]) << 16) |
+         (static_cast<std::uint32_t>(bytes[3]) << 24);
   return true;
 }
 
@@ -62,13 +65,14 @@ std::uint64_t ChunkEnd(std::uint64_t dataOffset, std::uint32_t size) {
 }
 
 HMMIO OpenDisk(const char* path, MMIOINFO* info) {
-  std::FILE* stream = std::fopen(path, "rb");
+  // A FIFO or device is refused without waiting on it.
+  std::FILE* stream = files::OpenRegularStream(path);
   if (stream == nullptr) {
     SetError(info, errno == ENOENT || errno == ENOTDIR ? MMIOERR_FILENOTFOUND : MMIOERR_CANNOTOPEN);
     return nullptr;
   }
   struct stat st {};
-  if (fstat(fileno(stream), &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (fstat(fileno(stream), &st) != 0) {
     std::fclose(stream);
     SetError(info, MMIOERR_CANNOTOPEN);
     return nullptr;
@@ -77,9 +81,8 @@ HMMIO OpenDisk(const char* path, MMIOINFO* info) {
   file->streamBuffer = std::make_unique<char[]>(kFileBufferSize);
   std::setvbuf(stream, file->streamBuffer.get(), _IOFBF, kFileBufferSize);
   file->stream = stream;
-  file->size = static_cast<std::uint32_t>(
-      std::min<std::uint64_t>(static_cast<std::uint64_t>(st.st_size),
-                              std::numeric_limits<std::uint32_t>::max()));
+  file->size = static_cast<std::uint32_t>(std::min<std::uint64_t>(
+      static_cast<std::uint64_t>(st.st_size), std::numeric_limits<std::uint32_t>::max()));
   return file.release();
 }
 
@@ -114,7 +117,8 @@ MMRESULT mmioClose(HMMIO file, std::uint32_t /*flags*/) {
 MMRESULT mmioDescend(HMMIO file, MMCKINFO* ck, const MMCKINFO* parent, std::uint32_t flags) {
   if (file == nullptr || ck == nullptr) return MMIOERR_CANNOTREAD;
   std::uint64_t limit = file->size;
-  if (parent != nullptr) limit = std::min<std::uint64_t>(limit, std::uint64_t{parent->dwDataOffset} + parent->cksize);
+  if (parent != nullptr)
+    limit = std::min<std::uint64_t>(limit, std::uint64_t{parent->dwDataOffset} + parent->cksize);
 
   const FOURCC wantedId = ck->ckid;
   const FOURCC wantedType = ck->fccType;
@@ -176,13 +180,21 @@ std::int32_t mmioSeek(HMMIO file, std::int32_t offset, int origin) {
   if (file == nullptr) return -1;
   std::int64_t base = 0;
   switch (origin) {
-    case SEEK_SET: base = 0; break;
-    case SEEK_CUR: base = file->position; break;
-    case SEEK_END: base = file->size; break;
-    default: return -1;
+    case SEEK_SET:
+      base = 0;
+      break;
+    case SEEK_CUR:
+      base = file->position;
+      break;
+    case SEEK_END:
+      base = file->size;
+      break;
+    default:
+      return -1;
   }
   const std::int64_t target = base + offset;
-  if (target < 0 || target > file->size || target > std::numeric_limits<std::int32_t>::max()) return -1;
+  if (target < 0 || target > file->size || target > std::numeric_limits<std::int32_t>::max())
+    return -1;
   file->position = static_cast<std::uint32_t>(target);
   return static_cast<std::int32_t>(target);
 }

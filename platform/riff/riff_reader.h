@@ -43,14 +43,15 @@ constexpr std::uint32_t MMIO_FINDLIST = 0x0040;
 struct MMCKINFO {
   FOURCC ckid;
   std::uint32_t cksize;
-  FOURCC fccType;         // form or list type of a RIFF or LIST chunk
+  FOURCC fccType;              // form or list type of a RIFF or LIST chunk
   std::uint32_t dwDataOffset;  // offset of the chunk's data from the start of the file
   std::uint32_t dwFlags;
 };
 
 using HMMIO = struct MmioFile*;
 
-// path != nullptr: a file on disk (info may be null or receives the error).
+// path != nullptr: a file on disk (info may be null or receives the error); anything but a
+// regular file is refused at once with MMIOERR_CANNOTOPEN, a FIFO never waited on.
 // path == nullptr: the memory file that info describes. Null on failure, with info->wErrorRet.
 HMMIO mmioOpen(const char* path, MMIOINFO* info, std::uint32_t flags);
 MMRESULT mmioClose(HMMIO file, std::uint32_t flags);

@@ -9,12 +9,14 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 #include "game/game_variables.h"
 #include "game/io_error.h"
 #include "game/text_reader.h"
 #include "game_fixture.h"
+#include "tests/fifo_guard.h"
 
 namespace brandel::testing {
 namespace {
@@ -197,6 +199,76 @@ TEST_F(GameTest, FailedWriteLeavesTheOldRecordWholeAndNoTemporaryFile) {
   EXPECT_EQ(code, 101);
   EXPECT_EQ(Record(), "old\r\n7\r\n50\r\n0\r\n0\r\n");
   EXPECT_EQ(QDir(folder_.path()).entryList(QDir::Files), QStringList{"my.dat"});
+}
+
+TEST_F(GameTest, StaleTemporaryFileIsReplacedAndNeverFollowed) {
+  const std::string temporary = RecordPath() + ".tmp";
+  const std::string victim = Folder() + "victim";
+  WriteFile(victim, "victim");
+  GameVariables v;
+  for (const std::string kind : {"file", "link", "fifo"}) {
+    SCOPED_TRACE(kind);
+    if (kind == "file") WriteFile(temporary, "left by a killed save");
+    if (kind == "link") std::filesystem::create_symlink(victim, temporary);
+    if (kind == "fifo") {
+      ASSERT_EQ(::mkfifo(temporary.c_str(), 0644), 0);
+    }
+    v.PlayCount += 1;
+    WritePlayRecord(RecordPath(), v);
+    EXPECT_EQ(Record(), "\r\n" + std::to_string(v.PlayCount) + "\r\n0\r\n0\r\n0\r\n");
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(temporary)));
+    EXPECT_EQ(ReadFile(victim), "victim");
+  }
+}
+
+// Runs f as a user who may not read a file of mode 000: this one, or nobody when this is root.
+bool AsUnprivilegedUser(const std::function<void()>& f) {
+  if (::geteuid() != 0) {
+    f();
+    return true;
+  }
+  if (::seteuid(65534) != 0) return false;
+  f();
+  return ::seteuid(0) == 0;
+}
+
+TEST_F(GameTest, RecordUnreadableAtStartIsKeptAsBakByTheSave) {
+  WriteAllPictures();
+  const std::string old = "mine\r\n41\r\n1200\r\n7\r\n9\r\n";
+  WriteRecord(old);
+  WriteFile(RecordPath() + ".bak", "an older backup");
+  ASSERT_EQ(::chmod(Folder().c_str(), 0755), 0);
+  ASSERT_EQ(::chmod(RecordPath().c_str(), 0), 0);
+  if (!AsUnprivilegedUser([this] { Start(); })) GTEST_SKIP() << "cannot drop privileges";
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"I/O ｴﾗｰ (103)"});
+  EXPECT_EQ(Game.PlayCount, 0);
+
+  ASSERT_EQ(::chmod(RecordPath().c_str(), 0644), 0);  // readable again by the close
+  form_->show();
+  EXPECT_TRUE(form_->close());
+  EXPECT_EQ(Record(), "\r\n0\r\n0\r\n0\r\n0\r\n");
+  EXPECT_EQ(ReadFile(RecordPath() + ".bak"), old);
+
+  // A record that was read is replaced without a backup.
+  std::filesystem::remove(RecordPath() + ".bak");
+  Start();
+  EXPECT_TRUE(form_->close());
+  EXPECT_EQ(Record(), "\r\n1\r\n0\r\n0\r\n0\r\n");
+  EXPECT_FALSE(std::filesystem::exists(RecordPath() + ".bak"));
+}
+
+TEST_F(GameTest, FifoAsRecordOrWaveIsRefusedAtOnce) {
+  WriteAllPictures();
+  test_support::FifoGuard fifos;
+  ASSERT_TRUE(fifos.Make(RecordPath()));
+  ASSERT_TRUE(fifos.Make(Folder() + "1.wav"));
+  Start();
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"I/O ｴﾗｰ (103)"});
+  form_->show();
+  EXPECT_FALSE(form_->close());  // no record takes a FIFO's place
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"I/O ｴﾗｰ (103)"});
+  EXPECT_FALSE(fifos.Rescued()) << "an open waited on a FIFO";
+  EXPECT_FALSE(std::filesystem::exists(RecordPath() + ".bak"));
 }
 
 // Makes the folder unwritable; false where this process may write anyway (root without chattr).

@@ -6,6 +6,7 @@
 
 #include "music/media_player.h"
 #include "platform/mci/mci.h"
+#include "tests/fifo_guard.h"
 #include "tests/music/smf_builder.h"
 #include "tests/music/test_support.h"
 
@@ -89,6 +90,16 @@ TEST_F(OpenFailure, WithoutASoundfont) {
     ScopedEnv env("BRANDEL_SOUNDFONT", soundfont.c_str());
     EXPECT_EQ(OpenFile(song), MCIERR_NO_SOUNDFONT);
   }
+}
+
+TEST_F(OpenFailure, FifoAsSongOrSoundfontFailsAtOnce) {
+  test_support::FifoGuard fifos;
+  ASSERT_TRUE(fifos.Make(folder.Path("fifo.mid")));
+  ASSERT_TRUE(fifos.Make(folder.Path("fifo.sf2")));
+  EXPECT_EQ(OpenFile(folder.Path("fifo.mid")), MCIERR_FILE_NOT_FOUND);
+  ScopedEnv env("BRANDEL_SOUNDFONT", folder.Path("fifo.sf2").c_str());
+  EXPECT_EQ(OpenFile(song), MCIERR_NO_SOUNDFONT);
+  EXPECT_FALSE(fifos.Rescued()) << "an open waited on a FIFO";
 }
 
 TEST_F(OpenFailure, WithoutAnAudioDeviceCleanlyAndQuietly) {
