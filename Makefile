@@ -6,8 +6,9 @@ BUILD_FUZZ  ?= build-fuzz
 JOBS        ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
+PREFIX      ?= /usr/local
 
-.PHONY: all deps build run test test-asan test-tsan fuzz ci format clean
+.PHONY: all deps build run test install package test-asan test-tsan fuzz ci format clean
 
 all: build
 
@@ -27,6 +28,15 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# Installs the built tree under $(PREFIX): bin/brandel2, share/brandel2, the launcher, icons and
+# manual page (writing to /usr/local needs root: sudo make install).
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The game as a Debian package: $(BUILD)/brandel2_<version>_<arch>.deb.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 # The same tests under AddressSanitizer + UndefinedBehaviorSanitizer.
 test-asan: deps

@@ -64,7 +64,7 @@ void TForm1::WinFishBattle() {
   LoadGuarded(cg, "\\cg\\fish_ba3.bmp");
   Message("小魚を倒しました");
   Message("経験値を５０取得した！");
-  Game.Experience += kExperiencePerFish;
+  Game.Experience = CountUp(Game.Experience, kExperiencePerFish);
   Game.AttackCount = 0;
   Game.MagicCount = 0;
   SetBattleButtons(false);

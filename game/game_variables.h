@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string>
 
 namespace brandel {
@@ -21,6 +22,13 @@ struct GameVariables {
 };
 
 constexpr std::uint8_t kDollStage = 100;
+
+// Counts up by a non-negative amount but stops at the largest value: a record that holds a
+// count near it must not wrap to a negative one.
+constexpr std::int32_t CountUp(std::int32_t value, std::int32_t amount) {
+  constexpr std::int32_t kLargest = std::numeric_limits<std::int32_t>::max();
+  return value > kLargest - amount ? kLargest : value + amount;
+}
 
 // Zero at program start.
 extern GameVariables Game;

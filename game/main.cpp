@@ -1,9 +1,11 @@
 // Program entry: the application titled "ブランデル２" runs the game window until it closes.
 // Without a wave output device the game does not start; WAVEMIX_OUTPUT=null plays it silently.
+// Its files are found as game_files.h says: beside the program, or installed.
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
 
+#include "game/game_files.h"
 #include "game/program.h"
 #include "game/unit1.h"
 #include "platform/module/module.h"
@@ -30,8 +32,13 @@ int main(int argc, char** argv) {
   }
   QApplication app(argc, argv);
   QApplication::setApplicationName(brandel::kApplicationTitle);
+  // Lets a Wayland desktop match the window with the installed menu entry and its icon.
+  QApplication::setDesktopFileName(QStringLiteral("org.example.brandel2"));
   qtui::InstallFontSubstitutions();
 
+  const brandel::GameFiles files =
+      brandel::LocateGameFiles(module::ProgramFolder(), brandel::UserDataHome());
+  brandel::PrepareRecord(files);
   qtui::QtDialogs boxes(brandel::kApplicationTitle);
-  return brandel::RunProgram(boxes, module::ProgramFolder());
+  return brandel::RunProgram(boxes, files);
 }

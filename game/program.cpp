@@ -8,10 +8,10 @@
 
 namespace brandel {
 
-int RunProgram(qtui::Dialogs& boxes, const std::string& assetFolder) {
+int RunProgram(qtui::Dialogs& boxes, const GameFiles& files) {
   try {
     qtui::MessageWake wake(boxes);  // outlives the window: its mixer posts until it goes
-    TForm1 form(assetFolder, &boxes);
+    TForm1 form(files, &boxes);
     form.show();
     return QApplication::exec();
   } catch (const std::exception& error) {

@@ -2,14 +2,13 @@
 // message loop until it closes. The message layer wakes Qt's loop for as long as this runs.
 #pragma once
 
-#include <string>
-
+#include "game/game_files.h"
 #include "platform/qt/dialogs.h"
 
 namespace brandel {
 
 // Returns the exit code: the message loop's, or 1 when the window could not be created (its
 // mixer could not be set up), after boxes.ShowApplicationError with the error's message.
-int RunProgram(qtui::Dialogs& boxes, const std::string& assetFolder);
+int RunProgram(qtui::Dialogs& boxes, const GameFiles& files);
 
 }  // namespace brandel

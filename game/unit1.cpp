@@ -6,6 +6,7 @@
 
 #include "game/game_variables.h"
 #include "game/play_record.h"
+#include "platform/module/module.h"
 #include "platform/qt/event_guard.h"
 #include "platform/qt/qt_dialogs.h"
 
@@ -14,8 +15,6 @@ namespace brandel {
 const QString TForm1::kCaption = QStringLiteral("ブランデル２ ver1.0  byｸｲﾙﾌｪﾝ");
 
 namespace {
-
-constexpr const char* kRecordName = "my.dat";
 
 QFont LayoutFont(const char* family, int pixels, bool bold) {
   QFont font(QString::fromUtf8(family));
@@ -44,14 +43,13 @@ QTimer* MakeTimer(QObject* parent, int interval, bool enabled) {
 
 }  // namespace
 
-TForm1::TForm1(std::string assetFolder, qtui::Dialogs* boxes)
-    : assetFolder_(std::move(assetFolder)),
-      boxes_(boxes),
-      sleep_([](int ms) { QThread::msleep(ms); }) {
+TForm1::TForm1(GameFiles files, qtui::Dialogs* boxes)
+    : files_(std::move(files)), boxes_(boxes), sleep_([](int ms) { QThread::msleep(ms); }) {
   if (boxes_ == nullptr) {
     ownBoxes_ = std::make_unique<qtui::QtDialogs>(kApplicationTitle);
     boxes_ = ownBoxes_.get();
   }
+  boxes_->SetOwner(this);
   LayOutControls();
   SetUpSound();
   qtui::RunGuarded(*boxes_, [this] { FormCreate(); });
@@ -61,6 +59,7 @@ TForm1::~TForm1() {
   FormDestroy();
   WaveMix1.reset();
   mid_p.reset();
+  boxes_->SetOwner(nullptr);
 }
 
 void TForm1::LayOutControls() {
@@ -126,7 +125,7 @@ void TForm1::FormCreate() {
   Game.Experience = 0;
   Game.StageMark = 0;
   LoadPlayRecord();
-  Game.PlayCount += 1;
+  Game.PlayCount = CountUp(Game.PlayCount, 1);
   if (Game.PlayCount == 5) Message("５回もこのソフトやってくれてありがとう！");
   Game.FlipStep = 0;
   Game.AttackCount = 0;
@@ -155,12 +154,12 @@ void TForm1::FormDestroy() {
 }
 
 void TForm1::LoadPlayRecord() {
-  ReadPlayRecord(Asset(kRecordName), Game, &recordUnread_);
+  ReadPlayRecord(files_.recordPath, Game, &recordUnread_);
 }
 
 void TForm1::SavePlayRecord() {
   // A record that could not be read at start is kept as my.dat.bak by the first save.
-  WritePlayRecord(Asset(kRecordName), Game, recordUnread_);
+  WritePlayRecord(files_.recordPath, Game, recordUnread_);
   recordUnread_ = false;
 }
 
@@ -183,7 +182,7 @@ void TForm1::Message(const char* text) {
 }
 
 std::string TForm1::Asset(const char* name) const {
-  return module::AssetPath(assetFolder_, name);
+  return module::AssetPath(files_.assetFolder, name);
 }
 
 bool TForm1::LoadGuarded(qtui::PictureControl* control, const char* name) {

@@ -13,8 +13,8 @@
 #include <set>
 #include <string>
 
+#include "game/game_files.h"
 #include "music/media_player.h"
-#include "platform/module/module.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/picture_control.h"
 #include "wavemix/twavemix.h"
@@ -26,11 +26,11 @@ inline const QString kApplicationTitle = QStringLiteral("ブランデル２");
 
 class TForm1 : public QWidget {
  public:
-  // assetFolder holds my.dat, cg/, dat/ and the waves and ends in '/'. boxes shows the message,
-  // confirmation and error boxes; without one the window uses real Qt boxes. Sets up the mixer
-  // (a failure there leaves the constructor as EWaveMixError), then runs FormCreate.
-  explicit TForm1(std::string assetFolder = module::ProgramFolder(),
-                  qtui::Dialogs* boxes = nullptr);
+  // files name the assets (cg/, dat/, the waves) and the record. boxes shows the message,
+  // confirmation and error boxes, owned by this window; without one the window uses real Qt
+  // boxes. Sets up the mixer (a failure there leaves the constructor as EWaveMixError), then
+  // runs FormCreate.
+  explicit TForm1(GameFiles files, qtui::Dialogs* boxes = nullptr);
   // FormDestroy, then the mixer component goes, then the music player.
   ~TForm1() override;
 
@@ -118,7 +118,7 @@ class TForm1 : public QWidget {
   void WinFishBattle();
   void WinDollBattle();
 
-  std::string assetFolder_;
+  GameFiles files_;
   std::unique_ptr<qtui::Dialogs> ownBoxes_;
   qtui::Dialogs* boxes_;
   std::function<void(int)> sleep_;

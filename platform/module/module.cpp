@@ -21,12 +21,16 @@ std::string ProgramFolder() {
   return path.substr(0, slash + 1);
 }
 
-std::string AssetPath(const std::string& name) { return AssetPath(ProgramFolder(), name); }
+std::string AssetPath(const std::string& name) {
+  return AssetPath(ProgramFolder(), name);
+}
 
 std::string AssetPath(const std::string& folder, const std::string& name) {
-  std::string joined = folder + name;
-  std::replace(joined.begin(), joined.end(), '\\', '/');
-  return joined;
+  std::string relative = name;
+  std::replace(relative.begin(), relative.end(), '\\', '/');
+  relative.erase(0, std::min(relative.find_first_not_of('/'), relative.size()));
+  if (folder.empty() || folder.back() == '/') return folder + relative;
+  return folder + '/' + relative;
 }
 
 }  // namespace module

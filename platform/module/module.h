@@ -9,10 +9,10 @@ namespace module {
 std::string ProgramFilePath();
 // The folder part of it, ending in '/'; empty when the file name cannot be read.
 std::string ProgramFolder();
-// Joins the folder and a name as the game forms asset paths: folder + name, with every
-// backslash of the name read as a separator (the doubled separator is harmless).
+// Joins the program's folder and a name as the game writes asset names ("\cg\title.bmp"):
+// every backslash is read as a separator, and exactly one separator stands between the two.
 std::string AssetPath(const std::string& name);
-// The same join on a given folder (which ends in '/'), for code that runs on another folder.
+// The same join on a given folder, for code that runs on another folder.
 std::string AssetPath(const std::string& folder, const std::string& name);
 
 }  // namespace module

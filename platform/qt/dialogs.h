@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class QWidget;
+
 namespace qtui {
 
 inline const QString kApplicationErrorCaption = QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ");
@@ -11,6 +13,8 @@ inline const QString kApplicationErrorCaption = QStringLiteral("ｱﾌﾟﾘｹ�
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
+  // The window that owns the boxes from now on: each is centred on it and stays above it.
+  virtual void SetOwner(QWidget* window) = 0;
   // Message box: one OK button, no icon, the application title as caption; each CR breaks a line.
   virtual void ShowMessage(const QString& text) = 0;
   // Confirmation box "確認" with the buttons Yes and No; true when Yes was chosen.
@@ -18,7 +22,7 @@ class Dialogs {
   // Error box: error icon, one OK button, the application title as caption.
   virtual void ShowError(const QString& text) = 0;
   // The box of an error that ends the program before its window exists: task-modal, error
-  // icon, one OK button, captioned kApplicationErrorCaption.
+  // icon, one OK button, captioned kApplicationErrorCaption; it has no owner.
   virtual void ShowApplicationError(const QString& text) = 0;
 };
 

@@ -1,9 +1,30 @@
 #include "platform/qt/picture_control.h"
 
+#include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
 
 namespace qtui {
+
+namespace {
+
+// Why a bitmap could not be read, in the game's language.
+std::string Reason(const QImageReader& reader, const QString& path) {
+  switch (reader.error()) {
+    case QImageReader::FileNotFoundError:
+      return QFileInfo::exists(path) ? "ファイルを開けません" : "ファイルがありません";
+    case QImageReader::DeviceError:
+      return "ファイルを読めません";
+    case QImageReader::UnsupportedFormatError:
+    case QImageReader::InvalidDataError:
+      return "ビットマップの形式ではありません";
+    case QImageReader::UnknownError:
+      break;
+  }
+  return "原因がわかりません";
+}
+
+}  // namespace
 
 PictureControl::PictureControl(QWidget* parent, bool stretch)
     : QWidget(parent), stretch_(stretch), canvas_(&image_, [this] { PictureChanged(); }) {
@@ -11,11 +32,11 @@ PictureControl::PictureControl(QWidget* parent, bool stretch)
 }
 
 void PictureControl::LoadFromFile(const std::string& path) {
-  QImageReader reader(QString::fromStdString(path), "bmp");
+  const QString file = QString::fromStdString(path);
+  QImageReader reader(file, "bmp");
   QImage loaded = reader.read();
   if (loaded.isNull()) {
-    throw PictureLoadError("ビットマップを読み込めません: " + path + " (" +
-                           reader.errorString().toStdString() + ")");
+    throw PictureLoadError("ビットマップを読み込めません（" + Reason(reader, file) + "）\r" + path);
   }
   image_ = loaded.convertToFormat(QImage::Format_RGB32);
   fileName_ = path;

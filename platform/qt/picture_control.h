@@ -11,7 +11,8 @@
 
 namespace qtui {
 
-// A bitmap file that could not be loaded; the message names the file.
+// A bitmap file that could not be loaded. The message gives the reason, then on a line of its
+// own (after a CR, as the boxes break lines) the file.
 class PictureLoadError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;

@@ -1,6 +1,5 @@
 #include "platform/qt/qt_dialogs.h"
 
-#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <utility>
@@ -41,11 +40,11 @@ void ShowOkBox(QWidget* parent, const QString& caption, QMessageBox::Icon icon,
 QtDialogs::QtDialogs(QString applicationTitle) : applicationTitle_(std::move(applicationTitle)) {}
 
 void QtDialogs::ShowMessage(const QString& text) {
-  ShowOkBox(QApplication::activeWindow(), applicationTitle_, QMessageBox::NoIcon, text);
+  ShowOkBox(owner_, applicationTitle_, QMessageBox::NoIcon, text);
 }
 
 bool QtDialogs::Confirm(const QString& text) {
-  QMessageBox box(QApplication::activeWindow());
+  QMessageBox box(owner_);
   PrepareBox(box, kConfirmCaption, QMessageBox::Question, text);
   // QMessageBox answers a button's mnemonic letter without Alt, so Y and N work as keys.
   QPushButton* yes = box.addButton(kYesText, QMessageBox::YesRole);
@@ -57,7 +56,7 @@ bool QtDialogs::Confirm(const QString& text) {
 }
 
 void QtDialogs::ShowError(const QString& text) {
-  ShowOkBox(QApplication::activeWindow(), applicationTitle_, QMessageBox::Critical, text);
+  ShowOkBox(owner_, applicationTitle_, QMessageBox::Critical, text);
 }
 
 void QtDialogs::ShowApplicationError(const QString& text) {

@@ -1,11 +1,11 @@
 // The boxes as real Qt message boxes.
 #pragma once
 
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 
 #include "platform/qt/dialogs.h"
-
-class QWidget;
 
 namespace qtui {
 
@@ -13,6 +13,7 @@ class QtDialogs : public Dialogs {
  public:
   explicit QtDialogs(QString applicationTitle);
 
+  void SetOwner(QWidget* window) override { owner_ = window; }
   void ShowMessage(const QString& text) override;
   bool Confirm(const QString& text) override;
   void ShowError(const QString& text) override;
@@ -25,6 +26,7 @@ class QtDialogs : public Dialogs {
 
  private:
   QString applicationTitle_;
+  QPointer<QWidget> owner_;  // forgets a window that is gone
 };
 
 }  // namespace qtui

@@ -25,6 +25,7 @@ class ScriptedDialogs : public Dialogs {
   // Runs inside every box, after it has been recorded.
   void WhileOpen(std::function<void(const Box&)> hook) { whileOpen_ = std::move(hook); }
 
+  void SetOwner(QWidget*) override {}
   void ShowMessage(const QString& text) override;
   bool Confirm(const QString& text) override;
   void ShowError(const QString& text) override;

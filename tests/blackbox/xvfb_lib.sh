@@ -5,14 +5,15 @@
 #   wait_for TENTHS CMD...      waits for CMD to succeed
 #   prepare_copy PROGRAM BIN_DIR    copies the program and its pictures into $work
 #   start_xvfb                  starts Xvfb on a free display and exports DISPLAY
-#   start_game [ENV...]         starts the copy in $work under env ENV... (-u options first),
-#                               sets game_pid
+#   start_game [ENV...]         starts $game_program (default: the copy in $work) in $work
+#                               under env ENV... (-u options first), sets game_pid
 #   wait_game_end               waits for the program's end, sets game_status
 
 work=$(mktemp -d)
 xvfb_pid=
 game_pid=
 game_status=
+game_program=./brandel2
 cleanup() {
   [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
@@ -67,10 +68,11 @@ start_xvfb() {
 }
 
 # In the sanitizer build, leaks inside the X libraries would turn the exit code; the game's own
-# code is leak-checked by its unit tests.
+# code is leak-checked by its unit tests. A data folder of the test's own keeps any record the
+# game would keep there out of the user's.
 start_game() {
-  (cd "$work" && exec env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY "$@" \
-    ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" ./brandel2) >"$work/game.log" 2>&1 &
+  (cd "$work" && exec env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY "$@" XDG_DATA_HOME="$work/data" \
+    ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" "$game_program") >"$work/game.log" 2>&1 &
   game_pid=$!
 }
 

@@ -1,7 +1,12 @@
 #include "game_fixture.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDir>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -58,6 +63,30 @@ std::string ReadFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+bool MakeReadOnly(const std::string& folder) {
+  if (::geteuid() == 0) {
+    const std::string command = "chattr +i '" + folder + "' 2>/dev/null";
+    if (std::system(command.c_str()) != 0) return false;
+  } else if (::chmod(folder.c_str(), 0555) != 0) {
+    return false;
+  }
+  const std::string probe = folder + "/probe";
+  if (FILE* file = std::fopen(probe.c_str(), "w")) {
+    std::fclose(file);
+    std::remove(probe.c_str());
+    return false;
+  }
+  return true;
+}
+
+void MakeWritable(const std::string& folder) {
+  if (::geteuid() == 0) {
+    const std::string command = "chattr -i '" + folder + "' 2>/dev/null";
+    (void)std::system(command.c_str());
+  }
+  ::chmod(folder.c_str(), 0755);
+}
+
 void WriteFile(const std::string& path, const std::string& contents) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << contents;
@@ -108,7 +137,7 @@ void GameTest::WriteAllPictures() {
 
 TForm1& GameTest::Start() {
   form_.reset();  // the mixer has one session at a time: the old window goes first
-  form_ = std::make_unique<TForm1>(Folder(), &boxes_);
+  form_ = std::make_unique<TForm1>(GameFiles::InFolder(Folder()), &boxes_);
   form_->SetSleep([](int) {});
   return *form_;
 }

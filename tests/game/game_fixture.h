@@ -31,6 +31,9 @@ QImage RowPicture();
 QRgb RowColour(int row);
 
 std::string ReadFile(const std::string& path);
+// Makes the folder unwritable; false where this process may write anyway (root without chattr).
+bool MakeReadOnly(const std::string& folder);
+void MakeWritable(const std::string& folder);
 void WriteFile(const std::string& path, const std::string& contents);
 // A wave file of 8-bit mono samples at 11025 Hz: the mixer's own output format.
 void WriteWave(const std::string& path, const std::vector<std::uint8_t>& samples);

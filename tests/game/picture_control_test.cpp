@@ -2,7 +2,9 @@
 // opaque text, failed loads, and crisp nearest-neighbour display at any device pixel ratio.
 #include "platform/qt/picture_control.h"
 
+#include <QDir>
 #include <QPainter>
+#include <utility>
 
 #include "game_fixture.h"
 
@@ -75,14 +77,20 @@ TEST_F(PictureControlTest, TextIsDrawnOpaqueInTheBrushColourFromItsTopLeftCorner
   EXPECT_GE(white.width(), 16);  // two full-width characters
 }
 
-TEST_F(PictureControlTest, FailedLoadKeepsThePictureAndNamesTheFile) {
+TEST_F(PictureControlTest, FailedLoadKeepsThePictureAndGivesReasonAndFile) {
   WriteFile(PicturePath("broken.bmp"), "BM not really a bitmap");
-  for (const std::string name : {"broken.bmp", "absent.bmp"}) {
+  QDir(QString::fromStdString(Folder())).mkpath("cg/folder.bmp");
+  const std::pair<std::string, std::string> cases[] = {
+      {"broken.bmp", "ビットマップの形式ではありません"},
+      {"absent.bmp", "ファイルがありません"},
+      {"folder.bmp", "ファイルを開けません"}};
+  for (const auto& [name, reason] : cases) {
     try {
       control_->LoadFromFile(PicturePath(name));
       ADD_FAILURE() << name << " loaded";
     } catch (const qtui::PictureLoadError& error) {
-      EXPECT_NE(std::string(error.what()).find(name), std::string::npos) << error.what();
+      EXPECT_EQ(error.what(),
+                "ビットマップを読み込めません（" + reason + "）\r" + PicturePath(name));
     }
     EXPECT_EQ(picture(), RowPicture());
     EXPECT_EQ(control_->FileName(), PicturePath("rows.bmp"));

@@ -271,31 +271,6 @@ TEST_F(GameTest, FifoAsRecordOrWaveIsRefusedAtOnce) {
   EXPECT_FALSE(std::filesystem::exists(RecordPath() + ".bak"));
 }
 
-// Makes the folder unwritable; false where this process may write anyway (root without chattr).
-bool MakeReadOnly(const std::string& folder) {
-  if (::geteuid() == 0) {
-    const std::string command = "chattr +i '" + folder + "' 2>/dev/null";
-    if (std::system(command.c_str()) != 0) return false;
-  } else if (::chmod(folder.c_str(), 0555) != 0) {
-    return false;
-  }
-  const std::string probe = folder + "/probe";
-  if (FILE* file = std::fopen(probe.c_str(), "w")) {
-    std::fclose(file);
-    std::remove(probe.c_str());
-    return false;
-  }
-  return true;
-}
-
-void MakeWritable(const std::string& folder) {
-  if (::geteuid() == 0) {
-    const std::string command = "chattr -i '" + folder + "' 2>/dev/null";
-    (void)std::system(command.c_str());
-  }
-  ::chmod(folder.c_str(), 0755);
-}
-
 TEST_F(GameTest, ReadOnlyFolderAtCloseKeepsTheWindowOpenAndATryLaterSaves) {
   WriteAllPictures();
   WriteRecord("ro\r\n1\r\n0\r\n0\r\n0\r\n");
@@ -386,6 +361,20 @@ TEST_F(GameTest, OnlyTheFifthStartIsGreetedAndNegativeCountsCount) {
   Start();
   EXPECT_TRUE(form_->close());
   EXPECT_EQ(Record(), "neg\r\n-2\r\n0\r\n0\r\n0\r\n");
+}
+
+TEST_F(GameTest, CountsAtTheLargestValueStayThere) {
+  WriteAllPictures();
+  WriteRecord("max\r\n2147483647\r\n2147483620\r\n0\r\n0\r\n");
+  TForm1& form = Start();
+  EXPECT_EQ(Game.PlayCount, 2147483647);
+  Game.AttackCount = 24;  // the next attack wins a fish battle worth 50
+  Game.MagicCount = 25;
+  form.kougekiClick();
+  EXPECT_EQ(Game.Experience, 2147483647);
+  form.show();
+  EXPECT_TRUE(form.close());
+  EXPECT_EQ(Record(), "max\r\n2147483647\r\n2147483647\r\n0\r\n0\r\n");
 }
 
 }  // namespace

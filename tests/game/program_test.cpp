@@ -24,7 +24,7 @@ class ProgramStart : public GameTest {
   // Runs the program; inLoop runs once its message loop is up and must end it.
   int RunTheProgram(std::function<void()> inLoop = [] {}) {
     QTimer::singleShot(0, [inLoop] { inLoop(); });
-    return RunProgram(boxes_, Folder());
+    return RunProgram(boxes_, GameFiles::InFolder(Folder()));
   }
 
   static TForm1* RunningWindow() {

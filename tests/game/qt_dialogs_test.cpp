@@ -3,11 +3,15 @@
 #include "platform/qt/qt_dialogs.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <memory>
+#include <vector>
 
+#include "game/game_variables.h"
 #include "game_fixture.h"
 
 namespace brandel::testing {
@@ -18,6 +22,8 @@ struct SeenBox {
   QString text;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   QStringList buttons;
+  QWidget* owner = nullptr;
+  QPoint centre;
 };
 
 class QtDialogsTest : public GameTest {
@@ -37,6 +43,8 @@ class QtDialogsTest : public GameTest {
       seen.text = box->text();
       seen.icon = box->icon();
       for (QAbstractButton* button : box->buttons()) seen.buttons << button->text();
+      seen.owner = box->parentWidget();
+      seen.centre = box->frameGeometry().center();
       answer(box);
     });
     poll.start();
@@ -89,7 +97,7 @@ TEST_F(QtDialogsTest, ConfirmationIsAnsweredWithYAndN) {
 TEST_F(QtDialogsTest, GameWindowShowsRealBoxesUnderTheApplicationTitle) {
   WriteAllPictures();
   WriteRecord("\r\n0\r\n0\r\n0\r\n0\r\n");
-  TForm1 form(Folder());
+  TForm1 form(GameFiles::InFolder(Folder()));
   form.show();
   const SeenBox credits = WithBox([&] { form.BitBtn3->click(); },
                                   [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
@@ -101,6 +109,32 @@ TEST_F(QtDialogsTest, GameWindowShowsRealBoxesUnderTheApplicationTitle) {
   EXPECT_EQ(quit.caption.toStdString(), "確認");
   EXPECT_FALSE(form.isVisible());
   EXPECT_EQ(Record(), "\r\n1\r\n0\r\n0\r\n0\r\n");
+}
+
+TEST_F(QtDialogsTest, EveryBoxOfTheGameIsOwnedByTheWindowAndCentredOnIt) {
+  WriteAllPictures();
+  ASSERT_TRUE(QFile::remove(QString::fromStdString(PicturePath("tuzuku.bmp"))));
+  WriteRecord("\r\n4\r\n0\r\n0\r\n0\r\n");  // the fifth start: greeted before the window shows
+  auto ok = [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); };
+  std::unique_ptr<TForm1> form;
+  std::vector<SeenBox> seen;
+  seen.push_back(WithBox(
+      [&] { form = std::make_unique<TForm1>(GameFiles::InFolder(Folder()), &dialogs_); }, ok));
+  form->Timer1->stop();
+  form->show();
+  Game.FlipStep = 0;
+  seen.push_back(WithBox([&] { form->Timer2Timer(); }, ok));  // the missing ending picture
+  seen.push_back(WithBox([&] { form->BitBtn3->click(); }, ok));
+  seen.push_back(WithBox([&] { form->BitBtn4->click(); },
+                         [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_N); }));
+  ASSERT_TRUE(form->isVisible());
+  const QPoint centre = form->frameGeometry().center();
+  for (const SeenBox& box : seen) {
+    EXPECT_EQ(box.owner, form.get()) << box.text.toStdString();
+    EXPECT_LE((box.centre - centre).manhattanLength(), 4)
+        << box.text.toStdString() << " centred at " << box.centre.x() << "," << box.centre.y()
+        << ", the window at " << centre.x() << "," << centre.y();
+  }
 }
 
 }  // namespace

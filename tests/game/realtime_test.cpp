@@ -54,7 +54,7 @@ TEST_F(GameTest, TheFinaleStartsItsMusicAndClosingTheWindowStopsIt) {
   Boxes();
   form_->start_b->click();
   ASSERT_TRUE(form_->mid_p->IsOpen()) << "error " << form_->mid_p->Error();
-  EXPECT_EQ(form_->mid_p->FileName(), Folder() + "/dat/1.mid");
+  EXPECT_EQ(form_->mid_p->FileName(), Folder() + "dat/1.mid");
   EXPECT_EQ(form_->mid_p->Mode(), mci::MCI_MODE_PLAY);
   EXPECT_GT(form_->mid_p->Length(), 30000u);
   const auto boxes = Boxes();

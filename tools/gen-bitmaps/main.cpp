@@ -1,6 +1,9 @@
 // gen-bitmaps OUTDIR [NAME...]: draws the named pictures (all of them without names) as
 // OUTDIR/NAME.bmp.
+// gen-bitmaps --icons OUTDIR: draws the launcher icon as OUTDIR/<N>x<N>/apps/brandel2.png for
+// each size of an icon theme.
 
+#include <QDir>
 #include <QGuiApplication>
 #include <cstdio>
 #include <cstring>
@@ -8,6 +11,7 @@
 
 #include "bmp_writer.h"
 #include "draw.h"
+#include "icons.h"
 #include "scenes.h"
 
 namespace {
@@ -33,11 +37,23 @@ bool Render(const Scene& scene, const std::string& dir) {
   return true;
 }
 
+bool WriteIcons(const QString& dir) {
+  for (int size : IconSizes()) {
+    const QString folder = QStringLiteral("%1/%2x%2/apps").arg(dir).arg(size);
+    const QString path = folder + "/brandel2.png";
+    if (!QDir().mkpath(folder) || !DrawIcon(size).save(path, "PNG")) {
+      std::fprintf(stderr, "gen-bitmaps: cannot write %s\n", qPrintable(path));
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s OUTDIR [NAME...]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s OUTDIR [NAME...] | --icons OUTDIR\n", argv[0]);
     return 2;
   }
   // Text needs Qt's font database, which needs an application; no window is ever shown.
@@ -45,6 +61,13 @@ int main(int argc, char** argv) {
   int qtArgc = 1;
   QGuiApplication app(qtArgc, argv);
 
+  if (std::strcmp(argv[1], "--icons") == 0) {
+    if (argc != 3) {
+      std::fprintf(stderr, "usage: %s --icons OUTDIR\n", argv[0]);
+      return 2;
+    }
+    return WriteIcons(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+  }
   const std::string dir = argv[1];
   bool ok = true;
   if (argc == 2) {
