@@ -111,6 +111,9 @@ void OpenOutputDevice() {
 void CloseOutputDevice(MixSession* session) {
   if (!session->active || session->device == nullptr) return;
   ResetOutput(session->device);  // mixPosition keeps the audible position for the next start
+  // What has been heard to its end is told now: nothing may pump again before the next
+  // activation, and then only if something is left to mix.
+  RetireEndedPlays();
   ReleasePlayingBlocks();
   FreeWaveBlocks(session->device);
   wo::waveOutClose(session->device);

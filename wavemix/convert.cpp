@@ -51,6 +51,24 @@ class SampleBlock {
   std::uint32_t size_;
 };
 
+// The result size of each step, shared by the step and by ConvertedSize.
+std::uint64_t BitDepthSize(std::uint64_t size, std::uint16_t fromBits, std::uint16_t toBits) {
+  return size / (fromBits / 8u) * (toBits / 8u);
+}
+std::uint64_t ChannelsSize(std::uint64_t size, std::uint16_t from, std::uint16_t to) {
+  return size / from * to;
+}
+// Raising: K = to div from; lowering: D = from / to rounded, halves up.
+std::uint64_t RateFactor(std::uint32_t from, std::uint32_t to) {
+  return to > from ? to / from : (std::uint64_t{from} + to / 2) / to;
+}
+std::uint64_t RateSize(std::uint64_t size, std::uint32_t from, std::uint32_t to,
+                       std::uint16_t channels) {
+  const std::uint64_t frames = size / channels;
+  const std::uint64_t factor = RateFactor(from, to);
+  return (to > from ? frames * factor : frames / factor) * channels;
+}
+
 std::int16_t Sample16(const std::uint8_t* p) {
   return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
 }
@@ -60,28 +78,29 @@ void ConvertBitDepth(SampleBlock& block, std::uint16_t fromBits, std::uint16_t t
     throw EWaveMixError("File format not supported");
   }
   const std::uint32_t n = block.size() / (fromBits / 8u);
+  const std::uint64_t size = BitDepthSize(block.size(), fromBits, toBits);
   const std::uint8_t* in = block.data();
   if (toBits == 8) {  // 16 -> 8: the high byte with its top bit inverted
-    std::uint8_t* out = SampleBlock::Allocate(n);
+    std::uint8_t* out = SampleBlock::Allocate(size);
     for (std::uint32_t i = 0; i < n; ++i) {
       out[i] = static_cast<std::uint8_t>((Sample16(in + 2 * i) >> 8) + 128);
     }
-    block.Replace(out, n);
+    block.Replace(out, size);
   } else {  // 8 -> 16
-    std::uint8_t* out = SampleBlock::Allocate(2ull * n);
+    std::uint8_t* out = SampleBlock::Allocate(size);
     for (std::uint32_t i = 0; i < n; ++i) {
       const auto s = static_cast<std::uint16_t>((in[i] - 128) * 256);
       out[2 * i] = static_cast<std::uint8_t>(s & 0xFF);
       out[2 * i + 1] = static_cast<std::uint8_t>(s >> 8);
     }
-    block.Replace(out, 2ull * n);
+    block.Replace(out, size);
   }
 }
 
 // 8-bit samples only; channel counts 1 and 2.
 void ConvertChannels(SampleBlock& block, std::uint16_t from, std::uint16_t to) {
   const std::uint32_t frames = block.size() / from;
-  const std::uint64_t size = std::uint64_t{frames} * to;
+  const std::uint64_t size = ChannelsSize(block.size(), from, to);
   std::uint8_t* out = SampleBlock::Allocate(size);
   const std::uint8_t* in = block.data();
   for (std::uint32_t f = 0; f < frames; ++f) {
@@ -99,9 +118,9 @@ void ConvertChannels(SampleBlock& block, std::uint16_t from, std::uint16_t to) {
 void ConvertRate(SampleBlock& block, std::uint32_t from, std::uint32_t to, std::uint16_t channels) {
   const std::uint32_t n = block.size() / channels;
   const std::uint8_t* in = block.data();
+  const std::uint64_t size = RateSize(block.size(), from, to, channels);
   if (to > from) {
-    const std::uint32_t k = to / from;
-    const std::uint64_t size = std::uint64_t{n} * k * channels;
+    const auto k = static_cast<std::uint32_t>(RateFactor(from, to));
     std::uint8_t* out = SampleBlock::Allocate(size);
     for (std::uint32_t i = 0; i + 1 < n; ++i) {
       for (std::uint16_t c = 0; c < channels; ++c) {
@@ -119,9 +138,8 @@ void ConvertRate(SampleBlock& block, std::uint32_t from, std::uint32_t to, std::
     block.Replace(out, size);
   } else {
     // 64-bit sum: a rate near 2^32 must not wrap to a divisor of 0.
-    const std::uint64_t d = (std::uint64_t{from} + to / 2) / to;
+    const std::uint64_t d = RateFactor(from, to);
     const auto m = static_cast<std::uint32_t>(n / d);
-    const std::uint64_t size = std::uint64_t{m} * channels;
     std::uint8_t* out = SampleBlock::Allocate(size);
     for (std::uint32_t f = 0; f + 1 < m; ++f) {
       for (std::uint16_t c = 0; c < channels; ++c) {
@@ -137,16 +155,40 @@ void ConvertRate(SampleBlock& block, std::uint32_t from, std::uint32_t to, std::
 
 bool IsChannelCount(std::uint16_t channels) { return channels == 1 || channels == 2; }
 
+bool SameShape(const wo::PCMWAVEFORMAT& a, const wo::PCMWAVEFORMAT& b) {
+  return a.nChannels == b.nChannels && a.nSamplesPerSec == b.nSamplesPerSec &&
+         a.wBitsPerSample == b.wBitsPerSample;
+}
+
 }  // namespace
+
+std::uint64_t ConvertedSize(const wo::PCMWAVEFORMAT& destination, const wo::PCMWAVEFORMAT& source,
+                            std::uint32_t sizeIn) {
+  std::uint64_t size = sizeIn;
+  if (SameShape(destination, source)) return size;
+  // Formats the steps refuse convert to nothing; the conversion reports them.
+  if ((source.wBitsPerSample != 8 && source.wBitsPerSample != 16) ||
+      (destination.wBitsPerSample != 8 && destination.wBitsPerSample != 16) ||
+      !IsChannelCount(source.nChannels) || !IsChannelCount(destination.nChannels) ||
+      source.nSamplesPerSec == 0 || destination.nSamplesPerSec == 0) {
+    return 0;
+  }
+  if (source.wBitsPerSample != destination.wBitsPerSample) {
+    size = BitDepthSize(size, source.wBitsPerSample, destination.wBitsPerSample);
+  }
+  if (source.nChannels != destination.nChannels) {
+    size = ChannelsSize(size, source.nChannels, destination.nChannels);
+  }
+  if (source.nSamplesPerSec != destination.nSamplesPerSec) {
+    size = RateSize(size, source.nSamplesPerSec, destination.nSamplesPerSec, destination.nChannels);
+  }
+  return size;
+}
 
 std::uint8_t* ConvertWaveFormat(const wo::PCMWAVEFORMAT& destination,
                                 const wo::PCMWAVEFORMAT& source, std::uint8_t* blockIn,
                                 std::uint32_t& size) {
-  if (destination.nChannels == source.nChannels &&
-      destination.nSamplesPerSec == source.nSamplesPerSec &&
-      destination.wBitsPerSample == source.wBitsPerSample) {
-    return blockIn;
-  }
+  if (SameShape(destination, source)) return blockIn;
   SampleBlock block(blockIn, size);
   const bool reshape = destination.nChannels != source.nChannels ||
                        destination.nSamplesPerSec != source.nSamplesPerSec;

@@ -30,6 +30,8 @@ extern WaveBlock* PlayingTail;
 inline constexpr const char* SettingsFileName = "WAVEMIX.INI";
 inline constexpr const char* DefaultSectionName = "default";
 inline constexpr const char* CallbackClassName = "WavMix32";
+// The largest wave, once converted, that a load accepts (about 25 minutes of 44 kHz stereo).
+inline constexpr std::uint64_t MaxWaveBytes = std::uint64_t{64} << 20;
 inline constexpr const char* OutOfMemoryMessage =
     "Unable to allocate memory for waveform data.  Try making more memory available by "
     "closing other applications.";
@@ -50,7 +52,17 @@ std::int32_t AddOffset(std::uint32_t deviceCount, std::int32_t offset);
 std::int32_t SubtractOffset(std::uint32_t deviceCount, std::int32_t offset);
 std::int32_t CurrentPosition(wo::HWAVEOUT device, std::uint8_t mode);
 void SetPosition(std::int32_t position);
+// Moves the clock back by `by` bytes (whole seconds of output); mixPosition is left alone.
+void ShiftClock(std::int32_t by);
 void ResetOutput(wo::HWAVEOUT device);
+
+// ---- Long streams -----------------------------------------------------------------------
+// Once mixPosition reaches this, every position is moved back by whole seconds.
+inline constexpr std::int32_t LongStreamThreshold = 1 << 30;
+// Moves every position the session keeps (clock, mix position, blocks, queued requests) back
+// by `by` bytes, a whole number of seconds of output; run by the pump.
+void ShiftPositions(std::int32_t by);
+void KeepPositionsInRange();
 
 // ---- Wave loading -----------------------------------------------------------------------
 // Returns the same block or a new one (the given one released); size updated. Blocks come
@@ -58,6 +70,9 @@ void ResetOutput(wo::HWAVEOUT device);
 std::uint8_t* ConvertWaveFormat(const wo::PCMWAVEFORMAT& destination,
                                 const wo::PCMWAVEFORMAT& source, std::uint8_t* block,
                                 std::uint32_t& size);
+// The size ConvertWaveFormat would give `size` source bytes, without converting anything.
+std::uint64_t ConvertedSize(const wo::PCMWAVEFORMAT& destination, const wo::PCMWAVEFORMAT& source,
+                            std::uint32_t size);
 
 // ---- Mixing and block output ------------------------------------------------------------
 void MixSamples(std::uint8_t* destination, const std::uint8_t* const* sources,

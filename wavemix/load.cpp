@@ -115,7 +115,11 @@ void ReadFormat(mmio::HMMIO file, const mmio::MMCKINFO& riff, MixWave& wave) {
 }
 
 // Reads the whole "data" chunk (searched onward from the end of "fmt ") into a new block.
-std::uint8_t* ReadData(mmio::HMMIO file, const mmio::MMCKINFO& riff, std::uint32_t& size) {
+// A wave that would be too large once converted is refused before anything is allocated: a
+// small file declaring a very low rate would otherwise grow a thousandfold.
+std::uint8_t* ReadData(mmio::HMMIO file, const mmio::MMCKINFO& riff,
+                       const wo::PCMWAVEFORMAT& format, const wo::PCMWAVEFORMAT& output,
+                       std::uint32_t& size) {
   mmio::MMCKINFO data{};
   data.ckid = DataChunk;
   if (mmio::mmioDescend(file, &data, &riff, mmio::MMIO_FINDCHUNK) != mmio::MMSYSERR_NOERROR) {
@@ -130,6 +134,7 @@ std::uint8_t* ReadData(mmio::HMMIO file, const mmio::MMCKINFO& riff, std::uint32
   if (here < 0 || end < here || data.cksize > static_cast<std::uint32_t>(end - here)) {
     Fail("Failed to read data chunk");
   }
+  if (ConvertedSize(output, format, data.cksize) > MaxWaveBytes) Fail(OutOfMemoryMessage);
   auto* block = static_cast<std::uint8_t*>(std::malloc(data.cksize));
   if (block == nullptr) Fail(OutOfMemoryMessage);
   const auto count = static_cast<std::int32_t>(data.cksize);
@@ -221,7 +226,7 @@ MixWave* WaveMixOpenWave(HMIXSESSION handle, const char* source, res::HMODULE mo
   }
   ReadFormat(load.file, riff, *load.wave);
   std::uint32_t size = 0;
-  load.samples = ReadData(load.file, riff, size);
+  load.samples = ReadData(load.file, riff, load.wave->format, session->outputFormat, size);
 
   // The converter takes the block over, and has released it when it fails.
   std::uint8_t* converted = ConvertWaveFormat(session->outputFormat, load.wave->format,

@@ -19,11 +19,13 @@ int LeastRecentChannel(const MixSession& session) {
   return choice;
 }
 
+// An end past the largest position is never reached: such a request sounds until it is
+// flushed or replaced, rather than wrapping to an end in the past that is never retired.
 std::int32_t EndOf(const PlayNode& node) {
   if (node.Request.Loops == MixLoopForever || node.Start == NeverPosition) return NeverPosition;
-  const std::uint32_t passes = static_cast<std::uint32_t>(node.Request.Loops) + 1;
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(node.Start) +
-                                   passes * static_cast<std::uint32_t>(node.Length) - 1);
+  const std::int64_t passes = static_cast<std::int64_t>(node.Request.Loops) + 1;
+  const std::int64_t end = node.Start + passes * node.Length - 1;
+  return end >= NeverPosition ? NeverPosition : static_cast<std::int32_t>(end);
 }
 
 struct Placement {
@@ -49,7 +51,9 @@ bool Place(MixSession& session, PlayNode& node, std::int32_t now) {
     PlayNode* last = head;
     while (last->Next != nullptr) last = last->Next;
     last->Next = &node;
-    node.Start = highPriority ? last->End : (mixPosition > last->End ? mixPosition : last->End);
+    // Never before what is already heard (high priority) or already mixed (plain).
+    const std::int32_t earliest = highPriority ? now : mixPosition;
+    node.Start = earliest > last->End ? earliest : last->End;
     remix = mixPosition > node.Start;
   } else {
     head = &node;

@@ -41,6 +41,7 @@ void PumpBlocks() {
   }
 
   RetireEndedPlays();
+  KeepPositionsInRange();
   while (MixBlock(TakeFreeBlock(), true)) {
   }
 }

@@ -1,5 +1,5 @@
-// Remixing: the blocks already queued at the device are mixed again from a position, so a
-// new request (or a flush) is heard at once instead of after the queued audio.
+// Remixing: the blocks already queued at the device are mixed again from what is audible now,
+// so a new request (or a flush) is heard at once instead of after the queued audio.
 #include "wavemix/internal.h"
 
 namespace wavemix {
@@ -21,9 +21,14 @@ class PausedDevice {
 
 }  // namespace
 
-void RemixFromPosition(std::int32_t position, PlayNode* /*node*/) {
+// The blocks are rebuilt from the audible position, whatever position the caller names: a
+// later one would skip what every other channel plays in between, an earlier one would play
+// it twice, and either would leave the clock out of step with the stream, so that requests
+// near the end would be retired late or never. Requests placed after the audible position
+// (at the old mix position) stay silent on their own channel until their start.
+void RemixFromPosition(std::int32_t /*position*/, PlayNode* /*node*/) {
   MixSession& session = *CurrentSession;
-  session.mixPosition = position;
+  ResetOutput(session.device);  // clock and mixPosition at the audible position
   ReleasePlayingBlocks();
 
   while (WaveBlock* block = TakeFreeBlock()) {
@@ -33,12 +38,6 @@ void RemixFromPosition(std::int32_t position, PlayNode* /*node*/) {
     }
     AppendPlayingBlock(block);
   }
-
-  // The reset anchors the clock at the audible position; the stream goes on from the
-  // blocks just mixed.
-  const std::int32_t next = session.mixPosition;
-  ResetOutput(session.device);
-  session.mixPosition = next;
 
   PausedDevice paused(session.device);
   for (WaveBlock* block = PlayingHead; block != nullptr;) {

@@ -85,7 +85,12 @@ void MixerStartup() {
 
 std::int32_t ChooseBlockLength(std::int32_t fallback) {
   const std::int32_t perDevice = ReadSetting(CurrentSession->sectionName, "WaveBlockLen", 0);
-  if (perDevice != 0) return Clamp(perDevice, 512, WaveBlockDataSize);
+  if (perDevice != 0) {
+    // Whole frames, so every block, and the mix position after it, starts on a frame.
+    const std::int32_t frame = CurrentSession->outputFormat.nBlockAlign;
+    const std::int32_t clamped = Clamp(perDevice, 512, WaveBlockDataSize);
+    return clamped - clamped % frame;
+  }
   if (fallback != 0) return Clamp(fallback, 512, WaveBlockDataSize);
   const std::int32_t scaled =
       2048 * static_cast<std::int32_t>(CurrentSession->outputFormat.nSamplesPerSec / 11025);

@@ -6,7 +6,7 @@
 namespace wo {
 
 WaveOutDevice::WaveOutDevice(const PCMWAVEFORMAT& openFormat, msg::HWND window)
-    : format(openFormat), callbackWindow(window), stream(this, window) {}
+    : format(openFormat), callbackWindow(window), stream(this, window, openFormat.nBlockAlign) {}
 
 WaveOutDevice::~WaveOutDevice() = default;
 

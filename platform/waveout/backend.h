@@ -20,7 +20,7 @@ struct WaveOutDevice {
 
   virtual MMRESULT Prepare(WAVEHDR* header) { return stream.Prepare(header); }
   virtual MMRESULT Write(WAVEHDR* header) { return stream.Write(header); }
-  // Bytes audible so far since open or the last reset.
+  // Bytes audible so far since open or the last reset (the front end reports whole frames).
   virtual std::uint64_t Position() { return stream.PlayedBytes(); }
 
   const PCMWAVEFORMAT format;

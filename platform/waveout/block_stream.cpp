@@ -18,8 +18,10 @@ std::unordered_map<msg::HWND, BlockStream*>& Streams() {
 
 }  // namespace
 
-BlockStream::BlockStream(HWAVEOUT owner, msg::HWND callbackWindow)
-    : owner_(owner), callbackWindow_(callbackWindow) {
+BlockStream::BlockStream(HWAVEOUT owner, msg::HWND callbackWindow, std::uint32_t frameBytes)
+    : owner_(owner),
+      callbackWindow_(callbackWindow),
+      frameBytes_(frameBytes == 0 ? 1 : frameBytes) {
   // Registered at every opening: a test may have reset the message layer meanwhile.
   if (!msg::RegisterClass(kWindowClass, &BlockStream::WindowProc) &&
       msg::GetLastError() != msg::ERROR_CLASS_ALREADY_EXISTS) {
@@ -200,8 +202,10 @@ BlockStream::Consumed BlockStream::Consume(std::uint8_t* out, std::uint32_t n) {
       }
     }
     std::memset(out + done, 128, n - done);
-    played_ += done;
-    lastConsumedBlockBytes_ = done;
+    // A frame cut short by the end of the queue was played out with silence.
+    const std::uint32_t frames = std::min(n, (done + frameBytes_ - 1) / frameBytes_ * frameBytes_);
+    played_ += frames;
+    lastConsumedBlockBytes_ = frames;
     lastConsumedAt_ = std::chrono::steady_clock::now();
     result.blockBytes = done;
     for (; unposted_.count > 0; unposted_.Pop()) finished[finishedCount++] = unposted_.Front();

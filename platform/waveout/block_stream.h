@@ -9,6 +9,10 @@
 // the one that finished and not yet marked done — and then hands MM_WOM_DONE (wParam the
 // device, lParam the header) to the caller's callback window. Reset marks every outstanding
 // write done at once; each of them still gets its message.
+//
+// The stream plays in whole frames of the open format: a block that ends inside a frame with
+// nothing queued behind it has the frame completed with silence, so the next write (or the
+// first after a reset) starts on a frame and the two channels of a stereo stream never swap.
 #pragma once
 
 #include <array>
@@ -26,7 +30,7 @@ class BlockStream {
  public:
   static constexpr int kMaxHeaders = 64;  // prepared headers per device
 
-  BlockStream(HWAVEOUT owner, msg::HWND callbackWindow);
+  BlockStream(HWAVEOUT owner, msg::HWND callbackWindow, std::uint32_t frameBytes = 1);
   ~BlockStream();
   BlockStream(const BlockStream&) = delete;
   BlockStream& operator=(const BlockStream&) = delete;
@@ -44,7 +48,7 @@ class BlockStream {
   // Any thread.
   bool IsPaused() const;
   int QueuedBlocks() const;           // written and not yet played to the end
-  std::uint64_t PlayedBytes() const;  // block bytes played since open or the last reset
+  std::uint64_t PlayedBytes() const;  // whole frames of block bytes played since open or reset
   // PlayedBytes together with what the latest Consume took from blocks, and when: a device
   // with a buffer of its own estimates from these how much of it is still unheard.
   struct PlayedSnapshot {
@@ -55,8 +59,8 @@ class BlockStream {
   PlayedSnapshot Snapshot() const;
 
   // The device thread (the UI thread for the virtual device): fills out with the next n
-  // bytes — queued samples, then 128 when the queue runs dry or the stream is paused — and
-  // posts "block finished" for every block played to its end.
+  // bytes (whole frames) — queued samples, then 128 when the queue runs dry or the stream is
+  // paused — and posts "block finished" for every block played to its end.
   struct Consumed {
     std::uint32_t blockBytes;  // bytes that came from blocks; they come first in out
     int finishedBlocks;
@@ -104,6 +108,7 @@ class BlockStream {
 
   const HWAVEOUT owner_;
   const msg::HWND callbackWindow_;
+  const std::uint32_t frameBytes_;
   msg::HWND window_ = 0;
 
   // UI thread only.

@@ -9,6 +9,7 @@
 #include <array>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -24,9 +25,16 @@ using Clock = std::chrono::steady_clock;
 constexpr const char* kProductName = "Null wave output";
 constexpr auto kTick = std::chrono::milliseconds(5);
 
-std::uint64_t BytesIn(Clock::duration d, std::uint32_t bytesPerSecond) {
+// Whole frames of the format that fit in d.
+std::uint64_t BytesIn(Clock::duration d, const PCMWAVEFORMAT& format) {
   const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(d).count();
-  return ns <= 0 ? 0 : static_cast<std::uint64_t>(ns) * bytesPerSecond / 1'000'000'000u;
+  if (ns <= 0) return 0;
+  // Whole seconds apart, so a run of days does not overflow.
+  const auto whole = static_cast<std::uint64_t>(ns) / 1'000'000'000u;
+  const auto rest = static_cast<std::uint64_t>(ns) % 1'000'000'000u;
+  const std::uint64_t frames =
+      whole * format.nSamplesPerSec + rest * format.nSamplesPerSec / 1'000'000'000u;
+  return frames * format.nBlockAlign;
 }
 
 // Whether the one device is open, and since when it is closed. UI thread only.
@@ -37,7 +45,8 @@ struct Occupancy {
 
 class NullDevice final : public WaveOutDevice {
  public:
-  NullDevice(const PCMWAVEFORMAT& f, msg::HWND window, WavFileWriter* recorder, Occupancy* occupancy)
+  NullDevice(const PCMWAVEFORMAT& f, msg::HWND window, WavFileWriter* recorder,
+             Occupancy* occupancy)
       : WaveOutDevice(f, window), recorder_(recorder), occupancy_(occupancy) {
     occupancy_->busy = true;
     occupancy_->closedAt.reset();
@@ -71,11 +80,20 @@ class NullDevice final : public WaveOutDevice {
   }
 
   void PlayUntil(Clock::time_point now) {
-    const std::uint64_t due = BytesIn(now - start_, format.nAvgBytesPerSec);
+    const std::uint64_t due = BytesIn(now - start_, format);
     while (played_ < due) {
-      const auto n = static_cast<std::uint32_t>(std::min<std::uint64_t>(due - played_, scratch_.size()));
+      const auto n =
+          static_cast<std::uint32_t>(std::min<std::uint64_t>(due - played_, scratch_.size()));
       stream.Consume(scratch_.data(), n);
-      if (recorder_ != nullptr) recorder_->Append(scratch_.data(), n);
+      if (recorder_ != nullptr) {
+        recorder_->Append(scratch_.data(), n);
+        if (recorder_->LimitReached() && !limitReported_) {
+          limitReported_ = true;
+          std::fprintf(stderr,
+                       "wave output: the recording reached the 4 GiB limit of a WAV file; "
+                       "recording stops\n");
+        }
+      }
       played_ += n;
     }
   }
@@ -83,8 +101,9 @@ class NullDevice final : public WaveOutDevice {
   WavFileWriter* const recorder_;  // touched by the device thread only while it runs
   Occupancy* const occupancy_;
   Clock::time_point start_;
-  std::uint64_t played_ = 0;  // bytes of time, device thread only
-  std::array<std::uint8_t, 4096> scratch_{};
+  std::uint64_t played_ = 0;                  // bytes of time, device thread only
+  bool limitReported_ = false;                // device thread only
+  std::array<std::uint8_t, 4096> scratch_{};  // whole frames in mono and stereo
   std::mutex lock_;
   std::condition_variable wake_;
   bool stop_ = false;
@@ -112,7 +131,7 @@ class NullBackend final : public Backend {
     WavFileWriter* recorder = nullptr;
     if (recorder_ && recorder_->Begin(format)) {
       if (occupancy_.closedAt) {
-        recorder_->AppendSilence(BytesIn(Clock::now() - *occupancy_.closedAt, format.nAvgBytesPerSec));
+        recorder_->AppendSilence(BytesIn(Clock::now() - *occupancy_.closedAt, format));
       }
       recorder = &*recorder_;
     }

@@ -1,6 +1,7 @@
 #include "platform/waveout/virtual_device.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
 
 #include "platform/waveout/backend.h"
@@ -24,7 +25,7 @@ VirtualBackend*& Installed() {
 
 class VirtualBackend final : public Backend {
  public:
-  explicit VirtualBackend(std::uint32_t bytesPerSecond) : bytesPerSecond_(bytesPerSecond) {}
+  explicit VirtualBackend(std::uint32_t framesPerSecond) : framesPerSecond_(framesPerSecond) {}
 
   class Device final : public WaveOutDevice {
    public:
@@ -60,7 +61,7 @@ class VirtualBackend final : public Backend {
     if (refuseOpen_ || open_ != nullptr) return MMSYSERR_ALLOCATED;
     auto made = std::make_unique<Device>(*this, format, window);
     if (!made->stream.Ok()) return MMSYSERR_NOMEM;
-    SetBytesPerSecond(format.nAvgBytesPerSec);
+    SetFrameFormat(format.nSamplesPerSec, format.nBlockAlign);
     open_ = made.get();
     *device = std::move(made);
     return MMSYSERR_NOERROR;
@@ -68,21 +69,32 @@ class VirtualBackend final : public Backend {
 
   std::uint32_t NowMs() override { return static_cast<std::uint32_t>(nowMs_); }
 
-  // Bytes of time that have passed by virtual time ms (not before the latest rate change).
+  // Bytes of time (whole frames) that have passed by virtual time ms, not before the latest
+  // change of format.
   std::uint64_t BytesAt(std::uint64_t ms) const {
-    return anchorBytes_ + (ms - anchorMs_) * bytesPerSecond_ / 1000;
+    return anchorBytes_ + (ms - anchorMs_) * framesPerSecond_ / 1000 * frameBytes_;
   }
   // The earliest virtual time by which `bytes` bytes of time have passed.
   std::uint64_t MsWhen(std::uint64_t bytes) const {
     if (bytes <= anchorBytes_) return anchorMs_;
-    return anchorMs_ + ((bytes - anchorBytes_) * 1000 + bytesPerSecond_ - 1) / bytesPerSecond_;
+    const std::uint64_t frames = (bytes - anchorBytes_ + frameBytes_ - 1) / frameBytes_;
+    return anchorMs_ + (frames * 1000 + framesPerSecond_ - 1) / framesPerSecond_;
   }
 
-  void SetBytesPerSecond(std::uint32_t bytesPerSecond) {
-    if (bytesPerSecond == 0 || bytesPerSecond == bytesPerSecond_) return;
-    anchorBytes_ = BytesAt(nowMs_);
+  void SetFrameFormat(std::uint32_t framesPerSecond, std::uint32_t frameBytes) {
+    if (framesPerSecond == 0 || frameBytes == 0) return;
+    if (framesPerSecond == framesPerSecond_ && frameBytes == frameBytes_) return;
+    // Time is recorded up to now (Advance leaves it so); the new frames start on a frame.
+    const std::uint64_t aligned = (playedTime_ + frameBytes - 1) / frameBytes * frameBytes;
+    if (aligned > playedTime_) {
+      const std::uint8_t pad[8] = {128, 128, 128, 128, 128, 128, 128, 128};
+      Record(pad, static_cast<std::size_t>(aligned - playedTime_));
+      playedTime_ = aligned;
+    }
+    anchorBytes_ = aligned;
     anchorMs_ = nowMs_;
-    bytesPerSecond_ = bytesPerSecond;
+    framesPerSecond_ = framesPerSecond;
+    frameBytes_ = frameBytes;
   }
 
   void Advance(std::uint32_t ms, const std::function<void()>& pump) {
@@ -101,12 +113,14 @@ class VirtualBackend final : public Backend {
     }
   }
 
-  std::uint32_t bytesPerSecond_;
+  std::uint32_t framesPerSecond_;
+  std::uint32_t frameBytes_ = 1;
   std::uint64_t nowMs_ = 0;
   std::uint64_t anchorMs_ = 0;
   std::uint64_t anchorBytes_ = 0;
-  std::uint64_t playedTime_ = 0;  // bytes of time already in the recording
+  std::uint64_t playedTime_ = 0;  // bytes of time already recorded
   std::vector<std::uint8_t> recording_;
+  VirtualDevice::RecordingSink sink_;
   Device* open_ = nullptr;
 
   bool refuseOpen_ = false;
@@ -118,28 +132,50 @@ class VirtualBackend final : public Backend {
   std::uint32_t deviceCount_ = 1;
 
  private:
-  // Records every byte of time up to `target`; a block played to its end has its message
-  // posted and the pump run before the next byte.
+  // Records every byte of time up to `target` (whole frames); a block played to its end has
+  // its message posted and the pump run before the next frame.
   void PlayUpTo(std::uint64_t target, const std::function<void()>& pump) {
     while (playedTime_ < target) {
-      std::uint32_t n = static_cast<std::uint32_t>(std::min<std::uint64_t>(target - playedTime_, 1u << 20));
+      std::uint64_t n = std::min<std::uint64_t>(target - playedTime_, kChunk);
       if (open_ != nullptr) {
-        if (const std::uint32_t left = open_->stream.BytesToBlockEnd(); left > 0) n = std::min(n, left);
+        if (const std::uint32_t left = open_->stream.BytesToBlockEnd(); left > 0) {
+          n = std::min<std::uint64_t>(n, (left + frameBytes_ - 1) / frameBytes_ * frameBytes_);
+        }
       }
-      const std::size_t at = recording_.size();
-      recording_.resize(at + n, 128);
+      std::uint8_t* out = nullptr;
+      if (sink_) {
+        out = scratch_.data();
+      } else {
+        const std::size_t at = recording_.size();
+        recording_.resize(at + n, 128);
+        out = recording_.data() + at;
+      }
+      const auto count = static_cast<std::uint32_t>(n);
+      const bool finished =
+          open_ != nullptr && open_->stream.Consume(out, count).finishedBlocks > 0;
+      if (open_ == nullptr && sink_) std::fill_n(out, count, std::uint8_t{128});
+      if (sink_) sink_(out, count);
       playedTime_ += n;
-      if (open_ != nullptr && open_->stream.Consume(recording_.data() + at, n).finishedBlocks > 0) {
-        if (pump) pump();
-      }
+      if (finished && pump) pump();
     }
   }
+
+  void Record(const std::uint8_t* bytes, std::size_t n) {
+    if (sink_) {
+      sink_(bytes, n);
+    } else {
+      recording_.insert(recording_.end(), bytes, bytes + n);
+    }
+  }
+
+  static constexpr std::uint64_t kChunk = 1u << 16;  // whole frames: a multiple of 2
+  std::array<std::uint8_t, kChunk> scratch_{};
 };
 
-VirtualDevice& VirtualDevice::Install(std::uint32_t bytesPerSecond) {
+VirtualDevice& VirtualDevice::Install(std::uint32_t framesPerSecond) {
   static VirtualDevice device;
   VirtualBackend* previous = Installed();
-  Installed() = new VirtualBackend(bytesPerSecond == 0 ? 11025 : bytesPerSecond);
+  Installed() = new VirtualBackend(framesPerSecond == 0 ? 11025 : framesPerSecond);
   InstallBackend(Installed());  // closes a device still open on the previous one
   delete previous;
   return device;
@@ -155,16 +191,26 @@ void VirtualDevice::Uninstall() {
 
 namespace {
 // Every call after Uninstall is a harmless no-op.
-VirtualBackend* Live() { return Installed(); }
+VirtualBackend* Live() {
+  return Installed();
+}
 const std::vector<std::uint8_t> kNoRecording;
 }  // namespace
 
 void VirtualDevice::Advance(std::uint32_t ms, const std::function<void()>& pump) {
   if (auto* b = Live()) b->Advance(ms, pump);
 }
-std::uint32_t VirtualDevice::NowMs() const { return Live() ? Live()->NowMs() : 0; }
-void VirtualDevice::SetBytesPerSecond(std::uint32_t bytesPerSecond) {
-  if (auto* b = Live()) b->SetBytesPerSecond(bytesPerSecond);
+std::uint32_t VirtualDevice::NowMs() const {
+  return Live() ? Live()->NowMs() : 0;
+}
+void VirtualDevice::SetFrameFormat(std::uint32_t framesPerSecond, std::uint32_t frameBytes) {
+  if (auto* b = Live()) b->SetFrameFormat(framesPerSecond, frameBytes);
+}
+void VirtualDevice::SetRecordingSink(RecordingSink sink) {
+  if (auto* b = Live()) b->sink_ = std::move(sink);
+}
+std::uint64_t VirtualDevice::RecordedBytes() const {
+  return Live() ? Live()->playedTime_ : 0;
 }
 const std::vector<std::uint8_t>& VirtualDevice::Recording() const {
   return Live() ? Live()->recording_ : kNoRecording;
@@ -190,9 +236,15 @@ void VirtualDevice::SetCapabilityChannels(std::uint16_t channels) {
 void VirtualDevice::SetDeviceCount(std::uint32_t count) {
   if (auto* b = Live()) b->deviceCount_ = count;
 }
-bool VirtualDevice::IsOpen() const { return Live() && Live()->open_ != nullptr; }
-bool VirtualDevice::IsPaused() const { return IsOpen() && Live()->open_->stream.IsPaused(); }
-int VirtualDevice::QueuedBlocks() const { return IsOpen() ? Live()->open_->stream.QueuedBlocks() : 0; }
+bool VirtualDevice::IsOpen() const {
+  return Live() && Live()->open_ != nullptr;
+}
+bool VirtualDevice::IsPaused() const {
+  return IsOpen() && Live()->open_->stream.IsPaused();
+}
+int VirtualDevice::QueuedBlocks() const {
+  return IsOpen() ? Live()->open_->stream.QueuedBlocks() : 0;
+}
 int VirtualDevice::PreparedHeaders() const {
   return IsOpen() ? Live()->open_->stream.PreparedHeaders() : 0;
 }

@@ -3,11 +3,13 @@
 //
 // One device, product name "Virtual wave output", 2 channels in its capabilities. Its clock
 // moves only when the caller advances it, and it drives timeGetTime() too, so the device
-// clock and the timer clock agree. By virtual time t ms, floor(t * bytesPerSecond / 1000)
-// bytes of time have passed. The recording holds one byte per byte of time: what the device
-// played, or 128 while it ran dry, was paused or closed. bytesPerSecond is that of the
-// latest open (or the one given to Install before any open); a change of rate takes effect
-// from that moment. Opening a second time while open fails with MMSYSERR_ALLOCATED.
+// clock and the timer clock agree. Time passes in whole frames: by virtual time t ms,
+// floor(t * framesPerSecond / 1000) frames have passed. The recording holds one frame per
+// frame of time: what the device played, or silence (128) while it ran dry, was paused or
+// closed. The frame format is that of the latest open (or mono at the rate given to Install
+// before any open); a change takes effect from that moment, and the recording is first
+// padded with silence to a whole frame of the new format. Opening a second time while open
+// fails with MMSYSERR_ALLOCATED.
 #pragma once
 
 #include <cstdint>
@@ -19,8 +21,9 @@ namespace wo {
 class VirtualDevice {
  public:
   // Makes the virtual device the wave-output back end, with a fresh clock at 0 ms and an
-  // empty recording, and returns it. Replaces any back end chosen before.
-  static VirtualDevice& Install(std::uint32_t bytesPerSecond = 11025);
+  // empty recording, mono at the given rate, and returns it. Replaces any back end chosen
+  // before.
+  static VirtualDevice& Install(std::uint32_t framesPerSecond = 11025);
   // Goes back to the back end chosen by WAVEMIX_OUTPUT.
   static void Uninstall();
 
@@ -29,8 +32,16 @@ class VirtualDevice {
   void Advance(std::uint32_t ms, const std::function<void()>& pump);
   std::uint32_t NowMs() const;
 
-  void SetBytesPerSecond(std::uint32_t bytesPerSecond);
+  // The frame format time passes in until the next open: frames per second and bytes per
+  // frame (1 mono, 2 stereo).
+  void SetFrameFormat(std::uint32_t framesPerSecond, std::uint32_t frameBytes);
   const std::vector<std::uint8_t>& Recording() const;
+  // Hands every recorded byte to sink instead of keeping it in Recording(), so that a long
+  // run holds no copy (nullptr: keep them again). Bytes come in order, in whole frames.
+  using RecordingSink = std::function<void(const std::uint8_t* bytes, std::size_t count)>;
+  void SetRecordingSink(RecordingSink sink);
+  // Frames of time recorded so far, in bytes.
+  std::uint64_t RecordedBytes() const;
 
   // Failure injection. Refused opens give MMSYSERR_ALLOCATED, prepares MMSYSERR_NOMEM,
   // writes MMSYSERR_ERROR, format queries WAVERR_BADFORMAT.

@@ -1,5 +1,6 @@
 #include "platform/waveout/wav_file_writer.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -14,9 +15,6 @@ void Put16(std::uint8_t* p, std::uint16_t v) {
   p[0] = static_cast<std::uint8_t>(v);
   p[1] = static_cast<std::uint8_t>(v >> 8);
 }
-
-// RIFF sizes are 32-bit: a recording stops growing just below 4 GiB.
-constexpr std::uint64_t kMaxData = 0xFFFFFFFFull - WavFileWriter::kHeaderSize;
 
 }  // namespace
 
@@ -37,7 +35,8 @@ std::array<std::uint8_t, 44> WaveFileHeader(const PCMWAVEFORMAT& format, std::ui
   return h;
 }
 
-WavFileWriter::WavFileWriter(std::string path) : path_(std::move(path)) {}
+WavFileWriter::WavFileWriter(std::string path, std::uint64_t maxDataBytes)
+    : path_(std::move(path)), maxDataBytes_(std::min(maxDataBytes, kMaxDataBytes)) {}
 
 WavFileWriter::~WavFileWriter() {
   Finish();
@@ -71,13 +70,19 @@ bool WavFileWriter::Begin(const PCMWAVEFORMAT& format) {
   }
   format_ = format;
   dataBytes_ = 0;
+  limitReached_ = false;
   Finish();  // a valid, empty file from the start
   return file_ != nullptr;
 }
 
 void WavFileWriter::Append(const std::uint8_t* data, std::size_t n) {
   if (file_ == nullptr) return;
-  n = static_cast<std::size_t>(std::min<std::uint64_t>(n, kMaxData - dataBytes_));
+  const std::uint64_t frame = format_.nBlockAlign == 0 ? 1 : format_.nBlockAlign;
+  const std::uint64_t room = maxDataBytes_ / frame * frame - dataBytes_;
+  if (n > room) {
+    limitReached_ = true;
+    n = static_cast<std::size_t>(room);
+  }
   if (std::fwrite(data, 1, n, file_) != n) {
     Fail("write");
     return;

@@ -3,7 +3,9 @@
 // The file stays open across device openings of the same format, so one file can cover a
 // whole run; Finish() writes the sizes (and the pad byte of an odd data chunk) and flushes,
 // so the file is valid after every close, and more data may follow. A file that cannot be
-// written is reported once on stderr and recording stops; playing goes on.
+// written is reported once on stderr and recording stops; playing goes on. The sizes in the
+// header are 32-bit: the data stops at the last whole frame below 4 GiB (LimitReached()), so
+// the header never wraps.
 #pragma once
 
 #include <array>
@@ -21,7 +23,12 @@ std::array<std::uint8_t, 44> WaveFileHeader(const PCMWAVEFORMAT& format, std::ui
 
 class WavFileWriter {
  public:
-  explicit WavFileWriter(std::string path);
+  static constexpr std::uint32_t kHeaderSize = 44;
+  // The most data bytes a RIFF header can count (the pad byte included).
+  static constexpr std::uint64_t kMaxDataBytes = 0xFFFFFFFFull - kHeaderSize;
+
+  // maxDataBytes lowers the limit (tests); it is cut to whole frames of the format.
+  explicit WavFileWriter(std::string path, std::uint64_t maxDataBytes = kMaxDataBytes);
   ~WavFileWriter();
   WavFileWriter(const WavFileWriter&) = delete;
   WavFileWriter& operator=(const WavFileWriter&) = delete;
@@ -33,8 +40,9 @@ class WavFileWriter {
   void Append(const std::uint8_t* data, std::size_t n);
   void AppendSilence(std::uint64_t n);
   void Finish();
-
-  static constexpr std::uint32_t kHeaderSize = 44;
+  // True once data had to be dropped at the size limit; the caller reports it.
+  bool LimitReached() const { return limitReached_; }
+  std::uint64_t DataBytes() const { return dataBytes_; }
 
  private:
   void Fail(const char* what);
@@ -42,8 +50,10 @@ class WavFileWriter {
   std::string path_;
   std::FILE* file_ = nullptr;
   PCMWAVEFORMAT format_{};
+  std::uint64_t maxDataBytes_;
   std::uint64_t dataBytes_ = 0;
   bool failed_ = false;
+  bool limitReached_ = false;
 };
 
 }  // namespace wo

@@ -172,7 +172,10 @@ MMRESULT waveOutGetPosition(HWAVEOUT handle, MMTIME* time, std::uint32_t size) {
   if (device == nullptr) return MMSYSERR_INVALHANDLE;
   if (time == nullptr || size < sizeof(MMTIME)) return MMSYSERR_INVALPARAM;
   time->wType = TIME_BYTES;  // the one format kept; asked for another, bytes are given
-  time->cb = static_cast<std::uint32_t>(device->Position());
+  // Whole frames: a position inside a stereo frame would swap the channels of whatever the
+  // caller starts there.
+  const std::uint64_t frame = device->format.nBlockAlign;
+  time->cb = static_cast<std::uint32_t>(device->Position() / frame * frame);
   return MMSYSERR_NOERROR;
 }
 

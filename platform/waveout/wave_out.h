@@ -9,7 +9,8 @@
 // Tests and offline rendering install the virtual device instead (virtual_device.h).
 //
 // Formats: 8-bit PCM, mono or stereo. Header size arguments are not checked (the platform's
-// 32-byte header is a different size here).
+// 32-byte header is a different size here). Every device plays, reports and resets in whole
+// frames of the format it was opened with.
 //
 // Threading: every call comes from the UI thread. A back end's own thread never touches a
 // caller's record: it only posts "block finished" (MM_WOM_DONE) through the message layer;
@@ -88,7 +89,7 @@ MMRESULT waveOutRestart(HWAVEOUT device);
 // Stops at once, marks every written block done (each still gets its MM_WOM_DONE later)
 // and restarts the position at 0.
 MMRESULT waveOutReset(HWAVEOUT device);
-// Bytes the device has consumed minus what still sits in its own buffer.
+// Bytes the device has consumed minus what still sits in its own buffer, in whole frames.
 MMRESULT waveOutGetPosition(HWAVEOUT device, MMTIME* time, std::uint32_t size);
 
 // Millisecond clock; under the virtual device it is the virtual clock.

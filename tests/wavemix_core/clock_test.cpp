@@ -51,10 +51,12 @@ TEST_F(ClockTest, TimerClockFollowsTheMillisecondTimer) {
   EXPECT_EQ(TimerPosition(), 11576);  // 1050 ms: 11576.25
 }
 
-TEST_F(ClockTest, TimerClockTruncatesTheMillisecondsOfAPosition) {
+TEST_F(ClockTest, TimerClockIsAnchoredAtTheFirstMillisecondThatReachesThePosition) {
   Init();
-  SetPosition(1001);  // 90.79 ms: the timer base keeps 90 whole milliseconds
-  EXPECT_EQ(TimerPosition(), 992);
+  SetPosition(1001);  // 90.79 ms: the timer base keeps 91 whole milliseconds
+  EXPECT_EQ(TimerPosition(), 1003);
+  SetPosition(1003);  // what the timer reads at 91 ms comes back exactly, so remixes repeat nothing
+  EXPECT_EQ(TimerPosition(), 1003);
 }
 
 TEST_F(ClockTest, StereoTimerPositionsAreAlwaysEven) {

@@ -87,6 +87,7 @@ void DrainMessages() {
 }  // namespace
 
 void MixerTest::Advance(std::uint32_t ms) {
+  DrainMessages();  // what was posted before time moves is delivered first, as a loop would
   device_->Advance(ms, DrainMessages);
   DrainMessages();
 }
@@ -140,6 +141,18 @@ std::vector<std::uint8_t> MixerTest::Heard(std::size_t from, std::size_t count) 
   std::vector<std::uint8_t> out(count, 128);
   for (std::size_t i = 0; i < count && from + i < recording.size(); ++i) out[i] = recording[from + i];
   return out;
+}
+
+std::uint32_t MixerTest::HeardByMs(std::size_t index) const {
+  const wo::PCMWAVEFORMAT& f = session_->outputFormat;
+  const std::uint64_t frames = index / f.nBlockAlign + 1;
+  return static_cast<std::uint32_t>((frames * 1000 + f.nSamplesPerSec - 1) / f.nSamplesPerSec);
+}
+
+std::uint32_t MixerTest::BlockMs() const {
+  const std::uint64_t rate = session_->outputFormat.nAvgBytesPerSec;
+  return static_cast<std::uint32_t>((std::uint64_t(session_->blockLength) * 1000 + rate - 1) /
+                                    rate);
 }
 
 void ExpectMessage(const std::function<void()>& call, const std::string& message) {

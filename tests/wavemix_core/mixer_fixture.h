@@ -55,7 +55,8 @@ class MixerTest : public ::testing::Test {
 
   // Writes WAVEMIX.INI into this test's private configuration folder.
   void WriteSettings(const std::string& text);
-  // Moves virtual time on, draining posted messages whenever the device finishes a block.
+  // Delivers what was posted, then moves virtual time on, draining posted messages whenever
+  // the device finishes a block.
   void Advance(std::uint32_t ms);
 
   HMIXSESSION Init();                  // WaveMixInit, remembered for clean-up
@@ -72,6 +73,11 @@ class MixerTest : public ::testing::Test {
   const std::vector<std::uint8_t>& Recording() const { return device_->Recording(); }
   // The recording from..from+count (128 beyond its end).
   std::vector<std::uint8_t> Heard(std::size_t from, std::size_t count) const;
+  // The virtual time by which the recording's byte `index` had been played, for a session
+  // whose device opened at 0 ms.
+  std::uint32_t HeardByMs(std::size_t index) const;
+  // One block of output, in milliseconds (rounded up).
+  std::uint32_t BlockMs() const;
 
   wo::VirtualDevice* device_ = nullptr;
   HMIXSESSION session_ = nullptr;

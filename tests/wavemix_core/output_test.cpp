@@ -156,6 +156,39 @@ TEST_F(OutputTest, StereoSessionMixesFramesByteByByte) {
   EXPECT_EQ(Heard(0, 4410), Expected().Bytes(left.samples(), 0, 999).Silence(3411).get());
 }
 
+// A stereo stream keeps every frame whole: through a remix at 30 ms (1323 bytes of time, 661
+// frames and a half) on the device's clock, and with a per-device block length of 1001, cut
+// to 1000 so that the mix position, where plain requests start, stays on a frame.
+TEST_F(OutputTest, StereoKeepsEveryFrameWhole) {
+  WriteSettings("[Virtual wave output]\nWaveBlockLen=1001\nGoodWavePos=1\n");
+  MixConfig config{sizeof(MixConfig), MixConfigChannels | MixConfigRate, 2, 22};
+  InitEx(&config);
+  WaveMixActivate(session_, true);
+  WaveMixOpenChannels(session_, 0, MixOpenAll);
+  EXPECT_EQ(session_->blockLength, 1000);
+  // Left below silence, right above: a frame cut in two swaps them.
+  const auto frames = [](std::size_t count, std::uint8_t left, std::uint8_t right) {
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t i = 0; i < count; ++i) bytes.insert(bytes.end(), {left, right});
+    return bytes;
+  };
+  HandWave quiet(frames(20000, 100, 156));
+  HandWave loud(frames(500, 10, 250));
+  Play(0, quiet);
+  Advance(30);
+  Play(1, loud, MixPlayHighPriority);
+  Advance(30);
+  Play(2, loud);
+  Advance(1000);
+  std::size_t sounding = 0;
+  for (std::size_t i = 0; i + 1 < Recording().size(); i += 2) {
+    ASSERT_LE(Recording()[i], 128) << "left of frame " << i / 2;
+    ASSERT_GE(Recording()[i + 1], 128) << "right of frame " << i / 2;
+    if (Recording()[i] < 128 && Recording()[i + 1] > 128) ++sounding;
+  }
+  EXPECT_EQ(sounding, 19999u);  // the request ends before its last byte
+}
+
 TEST_F(OutputTest, DeactivateAndActivateContinueWhereTheSoundStopped) {
   Start();
   HandWave wave(Ramp(5000, 11));

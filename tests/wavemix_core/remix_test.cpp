@@ -68,16 +68,15 @@ TEST_P(RemixTest, ClearQueueReplacesTheChannelsRequests) {
   Advance(50);
   Play(0, other_, MixPlayClearQueue);
   Advance(950);
-  Expected e;
-  if (Remixes()) {
-    // Mixed again from the old mix position: the queued audio is skipped.
-    e.Bytes(ramp_.samples(), 0, Audible).Bytes(other_.samples(), 0, 1999);
-    e.Silence(Total - Audible - 1999);
-  } else {
-    e.Bytes(ramp_.samples(), 0, Mixed).Bytes(other_.samples(), 0, 1999);
-    e.Silence(Total - Mixed - 1999);
-  }
-  EXPECT_EQ(Heard(0, Total), e.get());
+  // The replacement starts at the mix position either way; remixed, the old request stops at
+  // once and the channel is silent until then.
+  const std::size_t cut = Remixes() ? Audible : Mixed;
+  EXPECT_EQ(Heard(0, Total), Expected()
+                                 .Bytes(ramp_.samples(), 0, cut)
+                                 .Silence(Mixed - cut)
+                                 .Bytes(other_.samples(), 0, 1999)
+                                 .Silence(Total - Mixed - 1999)
+                                 .get());
 }
 
 TEST_P(RemixTest, ClearQueueWithHighPriorityStartsAtTheAudiblePosition) {
@@ -103,9 +102,9 @@ TEST_P(RemixTest, HighPriorityBehindAFullyMixedRequest) {
   Advance(950);
   Expected e;
   if (Remixes()) {
-    // Mixed again from 999 while 551 was audible: the bytes between are skipped.
-    e.Bytes(shortWave.samples(), 0, Audible).Bytes(next.samples(), 0, 999);
-    e.Silence(Total - Audible - 999);
+    // Mixed again from the audible 551: the first wave plays out, the next follows it.
+    e.Bytes(shortWave.samples(), 0, 999).Bytes(next.samples(), 0, 999);
+    e.Silence(Total - 999 - 999);
   } else {
     e.Bytes(shortWave.samples(), 0, 999).Silence(1024 - 999).Bytes(next.samples(), 0, 999);
     e.Silence(Total - 1024 - 999);
@@ -157,6 +156,50 @@ TEST_P(RemixTest, BlockDoneMessagesAfterARemixTakeBackNothingNew) {
   int listed = 0;
   for (WaveBlock* b = wavemix::PlayingHead; b != nullptr; b = b->nextPlaying) ++listed;
   EXPECT_EQ(listed, device_->QueuedBlocks());
+}
+
+// With the default settings (timer clock, three blocks of 2048 bytes): a remix asked for by a
+// request placed later than what is heard (a queue replaced without high priority) or earlier
+// (high priority behind a request already heard) mixes again from what is heard, so a
+// channel nobody touched neither skips nor repeats, and every request that is not replaced
+// is told once, within a block of its last byte being heard.
+class RemixFromTheAudiblePosition : public MixerTest {};
+
+TEST_F(RemixFromTheAudiblePosition, UntouchedChannelsPlayOnAndEveryRequestIsToldOnTime) {
+  Start();
+  HandWave untouched(Ramp(20000));
+  HandWave a(Constant(1000, 128)), b(Constant(1000, 128)), c(Constant(4000, 128)),
+      d(Constant(500, 128));
+  const msg::HWND notify = NotifyWindow();
+  Play(0, untouched, MixPlayWait);
+  Play(1, a, 0, 0, notify);  // 0..999, heard by 91 ms; its block comes back at 186 ms
+  Advance(120);              // 1323 bytes heard
+  Play(1, b, MixPlayHighPriority, 0, notify);
+  EXPECT_EQ(session_->channelTable[1]->Next->Start, 1323) << "not before what is heard";
+  Advance(120);
+  Play(2, c, 0, 0, notify);
+  const std::int32_t mixed = session_->mixPosition;
+  Play(2, d, MixPlayClearQueue, 0, notify);
+  const std::int32_t dStart = session_->channelTable[2]->Start;
+  EXPECT_EQ(dStart, mixed) << "a plain replacement still starts after the queued audio";
+  Advance(2000);
+
+  EXPECT_EQ(Heard(0, 19999), Expected().Bytes(untouched.samples(), 0, 19999).get());
+  struct Told {
+    HandWave& wave;
+    msg::WPARAM channel;
+    std::int32_t end;
+  };
+  const std::vector<Told> told = {{a, 1, 999}, {b, 1, 1323 + 999}, {d, 2, dStart + 499}};
+  ASSERT_EQ(Notices().size(), told.size());
+  for (std::size_t i = 0; i < told.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(Notices()[i].wave, reinterpret_cast<msg::LPARAM>(told[i].wave.get()));
+    EXPECT_EQ(Notices()[i].channel, told[i].channel);
+    const std::uint32_t lastHeard = HeardByMs(static_cast<std::size_t>(told[i].end) - 1);
+    EXPECT_GE(Notices()[i].atMs, lastHeard);
+    EXPECT_LE(Notices()[i].atMs, lastHeard + BlockMs());
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(BothSettings, RemixTest,

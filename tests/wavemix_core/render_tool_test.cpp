@@ -130,6 +130,25 @@ TEST_F(RenderToolTest, RendersAScriptIntoAWaveFile) {
   EXPECT_EQ(std::vector<std::uint8_t>(file.begin() + 44, file.begin() + 44 + 3307), expected);
 }
 
+// The remix posts the device's block-done messages; delivered at the start of the next wait,
+// they retire the first sound, heard to its end by 91 ms, at once.
+TEST_F(RenderToolTest, WhatWasPostedBeforeAWaitIsDeliveredAtItsStart) {
+  WaveFile("a.wav", Ramp(1000, 3));
+  WaveFile("b.wav", Ramp(20000, 9));
+  const Result result = Run(Script("open a a.wav\n"
+                                   "open b b.wav\n"
+                                   "channels all\n"
+                                   "activate\n"
+                                   "play 0 a notify\n"
+                                   "play 1 b\n"
+                                   "wait 100\n"
+                                   "play 2 a high notify\n"
+                                   "wait 500\n") +
+                            " out.wav");
+  EXPECT_EQ(result.status, 0) << Stderr();
+  EXPECT_EQ(result.out, "done 0 a 100\ndone 2 a 286\n");
+}
+
 TEST_F(RenderToolTest, ReportsMixerErrorsAndGoesOn) {
   WaveFile("a.wav", Ramp(500, 0));
   const Result result = Run(Script("open a a.wav\n"
@@ -164,9 +183,9 @@ TEST_F(RenderToolTest, StereoConfigWritesAStereoFile) {
   EXPECT_EQ(file[24] | (file[25] << 8) | (file[26] << 16), 22050);   // samples per second
   EXPECT_EQ(file[28] | (file[29] << 8) | (file[30] << 16), 44100);   // bytes per second
   EXPECT_EQ(file[32], 2);                                            // block align
-  EXPECT_EQ(file.size(), 44u + 442u);  // 441 bytes of silence for 10 ms, padded to even
+  EXPECT_EQ(file.size(), 44u + 440u);  // 220 frames of silence for 10 ms
   EXPECT_EQ(file[44], 128);
-  EXPECT_EQ(file[44 + 440], 128);
+  EXPECT_EQ(file[44 + 439], 128);
 }
 
 TEST_F(RenderToolTest, MalformedScriptsExitWithTwo) {

@@ -110,6 +110,19 @@ TEST_F(WaveLoad, WaveInTheOutputFormatLoadsUnconverted) {
   EXPECT_FALSE(wavemix::IsLiveWave(wave));
 }
 
+// 64 MiB of converted samples at most, refused before anything is allocated (a 20 KB file
+// declaring 1 Hz would grow to 1.76 GB in a 44 kHz stereo session).
+TEST_F(WaveLoad, AWaveTooLargeOnceConvertedIsRefused) {
+  const MixConfig config{sizeof(MixConfig), MixConfigChannels | MixConfigRate, 2, 44};
+  session_ = WaveMixInitEx(&config);
+  EXPECT_EQ(ImageError(Wave(1, 1, 8, Bytes(20000, 100))), kOutOfMemory);
+  // 4410 Hz mono grows twentyfold: 3355443 bytes give 67108860, just within 64 MiB.
+  EXPECT_EQ(ImageError(Wave(1, 4410, 8, Bytes(3355444, 100))), kOutOfMemory);
+  MixWave* largest = LoadImage(Wave(1, 4410, 8, Bytes(3355443, 100)));
+  EXPECT_EQ(largest->header.dwBufferLength, 67108860u);
+  WaveMixFreeWave(session_, largest);
+}
+
 TEST_F(WaveLoad, FileIsConvertedToTheSessionFormatAndNamedByItsPathStart) {
   Start("[Virtual wave output]\nSamplesPerSec=22\n");
   // 16-bit stereo 44100: 4 frames (16 bytes) -> 2 bytes at 8-bit mono 22050.

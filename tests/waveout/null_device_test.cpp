@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/waveout/backend.h"
+#include "platform/waveout/wav_file_writer.h"
 #include "realtime_support.h"
 
 namespace {
@@ -208,6 +209,29 @@ TEST_F(NullDeviceTest, ReopeningInTheSameFormatContinuesTheFileWithSilenceForThe
   ASSERT_GE(wav.data.size(), i + 300);
   EXPECT_TRUE(std::equal(b.data.begin(), b.data.end(), wav.data.begin() + static_cast<long>(i),
                          [](char x, std::uint8_t y) { return static_cast<std::uint8_t>(x) == y; }));
+}
+
+// The RIFF sizes are 32-bit: a recording stops at the last whole frame its limit allows (4 GiB
+// less the header; lowered here) and the file stays valid.
+TEST(WavFileWriterLimit, StopsAtTheLastWholeFrameAndNeverWrapsTheHeader) {
+  const std::string path = TempPath("writer-limit");
+  const std::uint8_t bytes[7] = {1, 2, 3, 4, 5, 6, 7};
+  for (const std::uint16_t channels : {1, 2}) {
+    {
+      WavFileWriter writer(path, 11);
+      ASSERT_TRUE(writer.Begin(Format(channels, 11025)));
+      writer.Append(bytes, 7);
+      EXPECT_FALSE(writer.LimitReached());
+      writer.Append(bytes, 7);
+      EXPECT_TRUE(writer.LimitReached());
+    }
+    const Wav wav = ReadWav(path);
+    EXPECT_EQ(wav.data.size(), channels == 1 ? 11u : 10u) << channels;
+  }
+  std::remove(path.c_str());
+  const auto header = WaveFileHeader(Format(1, 11025), WavFileWriter::kMaxDataBytes);
+  const std::vector<std::uint8_t> h(header.begin(), header.end());
+  EXPECT_EQ(Get32(h, 4), 36 + WavFileWriter::kMaxDataBytes + 1) << "RIFF size with the pad byte";
 }
 
 }  // namespace

@@ -79,7 +79,7 @@ class VirtualDeviceTest : public ::testing::Test {
   HWAVEOUT device = nullptr;
 };
 
-TEST_F(VirtualDeviceTest, TimeInBytesIsFlooredAndTheTimerFollowsTheVirtualClock) {
+TEST_F(VirtualDeviceTest, TimeInFramesIsFlooredAndTheTimerFollowsTheVirtualClock) {
   vd->Advance(1, Drain);
   EXPECT_EQ(vd->Recording().size(), 11u);  // 11.025
   vd->Advance(2, Drain);
@@ -90,12 +90,13 @@ TEST_F(VirtualDeviceTest, TimeInBytesIsFlooredAndTheTimerFollowsTheVirtualClock)
   EXPECT_EQ(timeGetTime(), 1000u);
   for (std::uint8_t b : vd->Recording()) ASSERT_EQ(b, 128) << "closed: silence";
 
-  // Opening at another byte rate changes the rate from that moment on.
+  // Opening in another format changes it from that moment on, in whole frames: the odd byte
+  // count is padded to a stereo frame, and 10 ms at 22050 frames per second are 220 frames.
   Open(Format(2, 22050));
   vd->Advance(3, Drain);
-  EXPECT_EQ(vd->Recording().size(), 11025u + 132u);  // 3 ms at 44100 bytes per second
+  EXPECT_EQ(vd->Recording().size(), 11026u + 132u);
   for (int i = 0; i < 7; ++i) vd->Advance(1, Drain);
-  EXPECT_EQ(vd->Recording().size(), 11025u + 441u);
+  EXPECT_EQ(vd->Recording().size(), 11026u + 440u);
 }
 
 TEST_F(VirtualDeviceTest, BlocksPlayBackToBackAndEachFinishesWhenItsLastByteIsPlayed) {

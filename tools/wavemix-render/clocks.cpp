@@ -27,8 +27,15 @@ void Drain(std::optional<std::string>& failure) {
 }  // namespace
 
 void VirtualClock::Wait(std::uint32_t ms) {
+  constexpr std::uint32_t kSliceMs = 60'000;
   std::optional<std::string> failure;
-  device_.Advance(ms, [&failure] { Drain(failure); });
+  Drain(failure);  // as the live clock does: nothing posted before the wait waits for its end
+  for (std::uint32_t left = ms; left > 0;) {
+    const std::uint32_t slice = left < kSliceMs ? left : kSliceMs;
+    device_.Advance(slice, [&failure] { Drain(failure); });
+    left -= slice;
+    if (stop_ && stop_()) throw Stopped();
+  }
   Drain(failure);
   if (failure) throw EWaveMixError(*failure);
 }

@@ -3,7 +3,9 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
+#include <stdexcept>
 
 #include "runner.h"
 
@@ -13,16 +15,23 @@ class VirtualDevice;
 
 namespace render {
 
-// Virtual time on the virtual device: messages are delivered whenever the device finishes a
-// block, before time moves on.
+// Virtual time on the virtual device: what was posted before the wait is delivered at its
+// start, then messages are delivered whenever the device finishes a block, before time moves
+// on. When stop() holds (checked at least every minute of virtual time) the wait ends by
+// raising Stopped.
 class VirtualClock final : public ScriptClock {
  public:
-  explicit VirtualClock(wo::VirtualDevice& device) : device_(device) {}
+  struct Stopped : std::runtime_error {
+    Stopped() : std::runtime_error("stopped") {}
+  };
+  explicit VirtualClock(wo::VirtualDevice& device, std::function<bool()> stop = {})
+      : device_(device), stop_(std::move(stop)) {}
   void Wait(std::uint32_t ms) override;
   std::uint32_t NowMs() const override;
 
  private:
   wo::VirtualDevice& device_;
+  std::function<bool()> stop_;
 };
 
 // Real time on the default back end: sleeps until a message is posted or the time is up.

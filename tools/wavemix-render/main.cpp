@@ -3,7 +3,8 @@
 //                                   writes what a listener hears to OUT.wav
 //   wavemix-render --live SCRIPT    in real time on the real device (WAVEMIX_OUTPUT)
 // Standard output: "done CHANNEL NAME MS" per end-of-wave message, "line N: MESSAGE" per
-// mixer error. Exit status 0; 2 for a malformed script or an unwritable output.
+// mixer error. Exit status 0; 2 for a malformed script, an unwritable output, or an output
+// that reached the 4 GiB limit of a WAV file (the file then holds everything up to it).
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -11,9 +12,9 @@
 
 #include "clocks.h"
 #include "platform/waveout/virtual_device.h"
+#include "platform/waveout/wav_file_writer.h"
 #include "runner.h"
 #include "script.h"
-#include "wav_file.h"
 
 namespace {
 
@@ -50,6 +51,9 @@ int RenderLive(const std::vector<render::Command>& commands) {
   return 0;
 }
 
+// What is heard goes to the file as it is rendered, so memory stays small however long the
+// script waits. A WAV file cannot count past 4 GiB: the render stops there, leaving a valid
+// file of everything before.
 int RenderToFile(const std::vector<render::Command>& commands, const std::string& outPath) {
   // Refuse an unwritable output before spending any time.
   if (!std::ofstream(outPath, std::ios::binary | std::ios::trunc)) {
@@ -57,22 +61,38 @@ int RenderToFile(const std::vector<render::Command>& commands, const std::string
     return Malformed;
   }
   wo::VirtualDevice& device = wo::VirtualDevice::Install();
-  std::vector<std::uint8_t> recording;
-  wo::PCMWAVEFORMAT format{};
+  wo::WavFileWriter file(outPath);
+  file.Begin({wo::WAVE_FORMAT_PCM, 1, 11025, 11025, 1, 8});  // until a session says otherwise
+  device.SetRecordingSink(
+      [&file](const std::uint8_t* bytes, std::size_t count) { file.Append(bytes, count); });
+  bool stopped = false;
+  std::uint32_t stoppedAtMs = 0;
   {
-    render::VirtualClock clock(device);
+    render::VirtualClock clock(device,
+                               [&file] { return file.LimitReached() || !file.Recording(); });
     render::ScriptRunner runner(clock, std::cout);
-    runner.onSessionFormat = [&device](const wo::PCMWAVEFORMAT& f) {
-      device.SetBytesPerSecond(f.nAvgBytesPerSec);
+    runner.onSessionFormat = [&device, &file](const wo::PCMWAVEFORMAT& f) {
+      device.SetFrameFormat(f.nSamplesPerSec, f.nBlockAlign);
+      file.Begin(f);  // nothing is recorded before the session exists
     };
-    runner.Run(commands);
-    recording = device.Recording();
-    format = runner.OutputFormat();
+    try {
+      runner.Run(commands);
+    } catch (const render::VirtualClock::Stopped&) {
+      stopped = true;
+      stoppedAtMs = clock.NowMs();
+    }
   }
   wo::VirtualDevice::Uninstall();
   std::cout.flush();
-  if (!render::WriteWaveFile(outPath, format, recording)) {
+  file.Finish();
+  if (!file.Recording()) {
     std::cerr << "wavemix-render: cannot write " << outPath << '\n';
+    return Malformed;
+  }
+  if (stopped) {
+    std::cerr << "wavemix-render: " << outPath << " reached the 4 GiB limit of a WAV file; "
+              << "rendering stopped at " << stoppedAtMs << " ms, and the file holds what was "
+              << "rendered up to the limit\n";
     return Malformed;
   }
   return 0;

@@ -20,6 +20,13 @@ ScriptRunner::ScriptRunner(ScriptClock& clock, std::ostream& out) : clock_(clock
 }
 
 ScriptRunner::~ScriptRunner() {
+  // A run cut short (the output full) still gives its device up.
+  if (started_ && !ended_ && session_ != nullptr) {
+    try {
+      WaveMixEndSession(session_);
+    } catch (const EWaveMixError&) {
+    }
+  }
   msg::DestroyWindow(noticeWindow_);
   g_runner = nullptr;
 }
