@@ -1,8 +1,7 @@
 // The mixer's inner loop against SDL2's mixing of the same data, and the block builder with
 // eight sounding channels. Counters: bytes of output per second.
-#include <benchmark/benchmark.h>
-
 #include <SDL.h>
+#include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -94,7 +93,8 @@ void MixBlockBench(benchmark::State& state) {
   for (int channel = 0; channel < MixChannelCount; ++channel) {
     MixWave& wave = waves[static_cast<std::size_t>(channel)];
     wave.header.lpData = reinterpret_cast<char*>(samples[static_cast<std::size_t>(channel)].data());
-    wave.header.dwBufferLength = static_cast<std::uint32_t>(samples[static_cast<std::size_t>(channel)].size());
+    wave.header.dwBufferLength =
+        static_cast<std::uint32_t>(samples[static_cast<std::size_t>(channel)].size());
     wavemix::RegisterWave(&wave);
     MixPlayParams params{};
     params.Size = sizeof params;
@@ -127,12 +127,18 @@ void MixBlockBench(benchmark::State& state) {
 }
 BENCHMARK(MixBlockBench)->Name("MixBlock/8channels");
 
-// Prints the usual table, then each MixSamples/N beside the reference run SDL_MixAudioFormat/N
-// as a ratio of throughputs, so a change is judged against SDL2 on the same machine and run.
-class RatioReporter : public benchmark::ConsoleReporter {
+// Passes every report on to the display reporter that Google Benchmark's own flags chose
+// (--benchmark_format, --benchmark_color, ...), then prints each MixSamples/N beside the
+// reference run SDL_MixAudioFormat/N as a ratio of throughputs, so a change is judged against
+// SDL2 on the same machine and run. The ratio table follows the console table; beside JSON or
+// CSV it goes to stderr, so standard output stays machine-readable.
+class RatioReporter : public benchmark::BenchmarkReporter {
  public:
+  explicit RatioReporter(benchmark::BenchmarkReporter& display) : display_(display) {}
+
+  bool ReportContext(const Context& context) override { return display_.ReportContext(context); }
   void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
+    display_.ReportRuns(runs);
     for (const Run& run : runs) {
       auto counter = run.counters.find("bytes_per_second");
       if (counter != run.counters.end()) throughput_[run.benchmark_name()] = counter->second;
@@ -140,10 +146,13 @@ class RatioReporter : public benchmark::ConsoleReporter {
   }
 
   void Finalize() override {
-    ConsoleReporter::Finalize();
-    std::printf("\nMixSamples against the reference SDL_MixAudioFormat (same data, same run):\n");
-    std::printf("%-10s %16s %22s %8s\n", "sources", "MixSamples MB/s", "SDL_MixAudioFormat MB/s",
-                "ratio");
+    display_.Finalize();
+    std::FILE* out = dynamic_cast<benchmark::ConsoleReporter*>(&display_) ? stdout : stderr;
+    std::fflush(stdout);
+    std::fprintf(out,
+                 "\nMixSamples against the reference SDL_MixAudioFormat (same data, same run):\n");
+    std::fprintf(out, "%-10s %16s %22s %8s\n", "sources", "MixSamples MB/s",
+                 "SDL_MixAudioFormat MB/s", "ratio");
     for (int sources : {1, 2, 4, 8}) {
       const std::string suffix = "/" + std::to_string(sources);
       auto ours = throughput_.find("MixSamples" + suffix);
@@ -151,12 +160,13 @@ class RatioReporter : public benchmark::ConsoleReporter {
       if (ours == throughput_.end() || reference == throughput_.end() || reference->second <= 0) {
         continue;
       }
-      std::printf("%-10d %16.0f %22.0f %7.1fx\n", sources, ours->second / 1e6,
-                  reference->second / 1e6, ours->second / reference->second);
+      std::fprintf(out, "%-10d %16.0f %22.0f %7.1fx\n", sources, ours->second / 1e6,
+                   reference->second / 1e6, ours->second / reference->second);
     }
   }
 
  private:
+  benchmark::BenchmarkReporter& display_;
   std::map<std::string, double> throughput_;
 };
 
@@ -165,7 +175,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
+  // The display reporter belongs to the library; --benchmark_out gets its own file reporter.
+  RatioReporter reporter(*benchmark::CreateDefaultDisplayReporter());
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;

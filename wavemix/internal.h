@@ -3,7 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
+#include "platform/messages/messages.h"
+#include "platform/resources/resources.h"
+#include "platform/waveout/wave_out.h"
+#include "wavemix/records.h"
 #include "wavemix/wavemix.h"
 
 namespace wavemix {

@@ -1,13 +1,12 @@
 // Drains the message layer from Qt's event loop. Devices post their block messages from any
-// thread; the wake hook signals an eventfd that Qt's loop watches, and the loop drains the
-// queue on the UI thread, so Qt's main loop and the nested loops of modal boxes keep the mixer
-// pumped. A burst of posts costs one signal; a posting thread shares nothing with Qt and
-// allocates nothing.
+// thread; the layer's WakeFd makes an eventfd readable that Qt's loop watches, and the loop
+// drains the queue on the UI thread, so Qt's main loop and the nested loops of modal boxes
+// keep the mixer pumped. A posting thread shares nothing with Qt and allocates nothing.
 #pragma once
 
 #include <QSocketNotifier>
-#include <atomic>
 
+#include "platform/messages/messages.h"
 #include "platform/qt/dialogs.h"
 
 namespace qtui {
@@ -24,13 +23,11 @@ class MessageWake {
   MessageWake& operator=(const MessageWake&) = delete;
 
  private:
-  void Wake();
   void Drain();
 
   Dialogs& boxes_;
-  int eventFd_;
+  msg::WakeFd wake_;
   QSocketNotifier notifier_;  // on the UI thread: drains run there
-  std::atomic<bool> drainDue_{false};
 };
 
 }  // namespace qtui

@@ -11,21 +11,12 @@
 
 #include <cstdint>
 
+#include "wavemix/memory_file.h"
+
 namespace mmio {
 
-using FOURCC = std::uint32_t;
-using MMRESULT = std::uint32_t;
-
-// First character in the lowest byte.
-constexpr FOURCC MakeFourCC(char a, char b, char c, char d) {
-  return static_cast<FOURCC>(static_cast<unsigned char>(a)) |
-         (static_cast<FOURCC>(static_cast<unsigned char>(b)) << 8) |
-         (static_cast<FOURCC>(static_cast<unsigned char>(c)) << 16) |
-         (static_cast<FOURCC>(static_cast<unsigned char>(d)) << 24);
-}
 constexpr FOURCC FOURCC_RIFF = MakeFourCC('R', 'I', 'F', 'F');
 constexpr FOURCC FOURCC_LIST = MakeFourCC('L', 'I', 'S', 'T');
-constexpr FOURCC FOURCC_MEM = MakeFourCC('M', 'E', 'M', ' ');
 constexpr FOURCC FOURCC_DOS = MakeFourCC('D', 'O', 'S', ' ');
 
 // Error codes (in MMIOINFO::wErrorRet and as results).
@@ -48,17 +39,6 @@ constexpr std::uint32_t MMIO_ALLOCBUF = 0x00010000;
 constexpr std::uint32_t MMIO_FINDCHUNK = 0x0010;
 constexpr std::uint32_t MMIO_FINDRIFF = 0x0020;
 constexpr std::uint32_t MMIO_FINDLIST = 0x0040;
-
-// Describes a memory file (fccIOProc = FOURCC_MEM, pchBuffer, cchBuffer, adwInfo[0] = growth
-// increment, 0 = cannot grow) and receives the error code of a failed open.
-struct MMIOINFO {
-  std::uint32_t dwFlags;
-  FOURCC fccIOProc;
-  MMRESULT wErrorRet;
-  std::int32_t cchBuffer;
-  char* pchBuffer;
-  std::uint32_t adwInfo[3];
-};
 
 struct MMCKINFO {
   FOURCC ckid;

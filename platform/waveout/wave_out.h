@@ -21,6 +21,7 @@
 #include <cstdint>
 
 #include "platform/messages/messages.h"
+#include "wavemix/wave_format.h"
 
 namespace wo {
 
@@ -42,7 +43,6 @@ enum : MMRESULT {
 
 constexpr msg::UINT MM_WOM_OPEN = 0x3BB;
 constexpr msg::UINT MM_WOM_CLOSE = 0x3BC;
-constexpr msg::UINT MM_WOM_DONE = 0x3BD;
 
 constexpr std::uint32_t WAVE_MAPPER = 0xFFFFFFFFu;  // device number -1
 constexpr std::uint32_t WAVE_FORMAT_QUERY = 0x0001;
@@ -52,29 +52,6 @@ constexpr std::uint32_t WHDR_PREPARED = 0x02;
 constexpr std::uint32_t WHDR_INQUEUE = 0x10;
 constexpr std::uint32_t WAVECAPS_SYNC = 0x0010;
 constexpr std::uint32_t TIME_BYTES = 0x0004;
-constexpr std::uint16_t WAVE_FORMAT_PCM = 1;
-
-// 16 bytes, the layout of the "fmt " chunk's first 16 bytes.
-struct PCMWAVEFORMAT {
-  std::uint16_t wFormatTag;
-  std::uint16_t nChannels;
-  std::uint32_t nSamplesPerSec;
-  std::uint32_t nAvgBytesPerSec;
-  std::uint16_t nBlockAlign;
-  std::uint16_t wBitsPerSample;
-};
-static_assert(sizeof(PCMWAVEFORMAT) == 16);
-
-struct WAVEHDR {
-  char* lpData;
-  std::uint32_t dwBufferLength;
-  std::uint32_t dwBytesRecorded;
-  std::uintptr_t dwUser;
-  std::uint32_t dwFlags;
-  std::uint32_t dwLoops;
-  WAVEHDR* lpNext;
-  std::uintptr_t reserved;
-};
 
 struct WAVEOUTCAPS {
   std::uint16_t wMid;

@@ -14,6 +14,7 @@
 #include "platform/qt/message_wake.h"
 #include "platform/qt/scripted_dialogs.h"
 #include "platform/waveout/virtual_device.h"
+#include "wavemix/records.h"  // the tests look into the game's mixer session
 
 namespace brandel::testing {
 

@@ -2,6 +2,7 @@
 #include "platform/messages/messages.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
 
 #include <atomic>
 #include <chrono>
@@ -95,6 +96,39 @@ TEST(MessagesThreads, AWithdrawnWakeHookIsNeverCalledAgain) {
   EXPECT_GT(secondWhenCleared, 0);
   EXPECT_EQ(first.load(), firstWhenReplaced) << "the replaced hook ran after SetWakeHook returned";
   EXPECT_EQ(second.load(), secondWhenCleared) << "the cleared hook ran after SetWakeHook returned";
+  msg::ResetForTesting();
+}
+
+bool Readable(int fd, int timeoutMs) {
+  pollfd wait{fd, POLLIN, 0};
+  return poll(&wait, 1, timeoutMs) == 1 && (wait.revents & POLLIN) != 0;
+}
+
+// A program's own poll loop: the descriptor wakes it for posts from any thread, including
+// those made before it existed, and is quiet once acknowledged until the next post.
+TEST(MessagesThreads, WakeFdIsReadableWhileADrainIsDue) {
+  msg::ResetForTesting();
+  ASSERT_TRUE(msg::RegisterClass("Ignorer", IgnoringProc));
+  const msg::HWND w = msg::CreateWindow("Ignorer", 0);
+  ASSERT_TRUE(msg::PostMessage(w, 1, 0, 0));
+  {
+    msg::WakeFd wake;
+    EXPECT_TRUE(Readable(wake.Fd(), 0)) << "a message queued before it went unnoticed";
+    wake.Acknowledge();
+    EXPECT_FALSE(Readable(wake.Fd(), 0));
+    EXPECT_EQ(msg::DispatchPostedMessages(), 1u);
+
+    std::thread poster([w] {
+      for (int i = 0; i < 100; ++i) msg::PostMessage(w, 1, 0, 0);
+    });
+    EXPECT_TRUE(Readable(wake.Fd(), 10000)) << "posts from another thread did not wake";
+    poster.join();
+    wake.Acknowledge();
+    EXPECT_FALSE(Readable(wake.Fd(), 0)) << "one acknowledgement did not cover a burst";
+    EXPECT_EQ(msg::DispatchPostedMessages(), 100u);
+  }
+  // Withdrawn with it: posting afterwards calls nothing that is gone.
+  EXPECT_TRUE(msg::PostMessage(w, 1, 0, 0));
   msg::ResetForTesting();
 }
 

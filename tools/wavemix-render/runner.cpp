@@ -1,7 +1,7 @@
 #include "runner.h"
 
 #include "platform/messages/messages.h"
-
+#include "wavemix/records.h"
 
 namespace render {
 

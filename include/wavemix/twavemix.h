@@ -3,11 +3,11 @@
 // bit mask of open channels (bit i = channel i). Failures reach the caller as EWaveMixError.
 #pragma once
 
+#include <wavemix/wavemix.h>
+
 #include <cstdint>
 
-#include "wavemix/wavemix.h"
-
-class TWaveMix {
+class WAVEMIX_API TWaveMix {
  public:
   // Creates the session with the settings of WAVEMIX.INI; inactive, no channel open.
   TWaveMix();

@@ -1,0 +1,3 @@
+#include "wavemix/wavemix.h"
+
+EWaveMixError::~EWaveMixError() = default;
