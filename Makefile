@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Set-up, build, run and test on a fresh Debian 12 machine. Every target installs what is missing first.
 BUILD       ?= build
 BUILD_ASAN  ?= build-asan

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # cmake -DSOURCE=... -DDEST=... -P install-initial-record.cmake
 # Places the initial play record beside the program, but only where none exists yet: the file
 # beside the program is the player's own record from the first start on.

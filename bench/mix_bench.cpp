@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The mixer's inner loop against SDL2's mixing of the same data, and the block builder with
 // eight sounding channels. Counters: bytes of output per second.
 #include <SDL.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // music-open-bench: how long the game's music player takes to open the finale, with the
 // synthesizer preloaded (as the game has it by the finale) beside a cold open that loads the
 // soundfont itself. The output is WAVEMIX_OUTPUT's (SDL by default). Run from build/bin, where

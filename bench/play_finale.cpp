@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // play-finale [FILE.mid]: plays a MIDI file once through the game's music player (TMediaPlayer,
 // on WAVEMIX_OUTPUT's output) and prints how much processor time the process spent while the
 // music played. The default file is the finale beside the program, dat/1.mid. Used by

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The finale's music as a desktop plays it: a private PulseAudio server with a null sink, the
 # whole finale played through the game's music player (build/bin/play-finale, on SDL's default
 # driver, as the game uses it), the sink's monitor recorded. Prints the number of dropouts

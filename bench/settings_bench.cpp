@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Session start (WaveMixInit and WaveMixEndSession on the virtual device) with a settings
 // file of 1 MiB, the most the reader takes in, beside the same with an empty settings file.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installs the game the Linux way, as the component "game": the program in bin/, what it reads
 # in share/brandel2/ (the program looks for ../share/brandel2 beside its own folder, so the tree
 # can be moved as a whole), the launcher, the icons, the software-centre record and the manual

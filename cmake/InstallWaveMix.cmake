@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The mixer for other programs (install component "wavemix"): libwavemix.so.1 with its headers,
 # pkg-config and CMake package files, wavemix-render with its manual page, the reference and
 # the example. Both package files find the prefix from where they lie, so the tree can move.

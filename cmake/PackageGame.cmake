@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # `make package`: the game component as a Debian package, brandel2_<version>_<arch>.deb.
 # dpkg-shlibdeps finds the libraries the program links; the fonts and the soundfont it opens by
 # name are added by hand.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # BRANDEL_SANITIZE=address  -> AddressSanitizer + UndefinedBehaviorSanitizer
 # BRANDEL_SANITIZE=thread   -> ThreadSanitizer
 set(BRANDEL_SANITIZE "" CACHE STRING "Sanitizer set: empty, address or thread")

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Test executables live in build/tests, away from what ships in build/bin.
 set(BRANDEL_TEST_DIR ${CMAKE_BINARY_DIR}/tests)
 

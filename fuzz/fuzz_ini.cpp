@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The INI reader on arbitrary bytes: parsing and the integer reading of the mixer's keys.
 #include <cstddef>
 #include <cstdint>

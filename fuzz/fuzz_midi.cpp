@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The music layer's MIDI file scanner on arbitrary bytes, and the timing it learns.
 #include <cstddef>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The play record reader on arbitrary bytes. Whatever it reads without an error must read back
 // the same after the writer's formatting: the record survives a start and a close unchanged.
 #include <cstddef>

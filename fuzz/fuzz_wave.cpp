@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WaveMixOpenWave on an arbitrary memory image, in a session on the virtual device. The
 // first input byte picks the session's output (mono or stereo, 11, 22 or 44 kHz), so every
 // conversion path is reached; the rest is the image. A wave that loads is freed at once.

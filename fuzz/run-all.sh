@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Runs each fuzz target for SECONDS under ASan + UBSan on a scratch copy of its seed corpus.
 # Exits non-zero when any target reports a finding; its input is kept in BUILD_DIR/fuzz-findings.
 set -u

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The attack and magic commands. A battle has no hit points: it is won at an attack press once
 // both commands have been used often enough.
 #include "game/game_variables.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the game's files are: the assets it reads (cg/, dat/, the waves) and the play record it
 // keeps. A build tree or a copied folder holds both beside the program; an installed game reads
 // its assets from ../share/brandel2 and keeps the record in the player's data folder.

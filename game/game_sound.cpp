@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's sound: the mixer component with its two waves, and the hidden music player.
 // Every sound and music failure during play is swallowed where it arises, so the game runs the
 // same with or without them; only a mixer that cannot be set up stops the program.

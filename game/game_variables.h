@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's one set of variables, kept beside the window and shared by all of its parts.
 #pragma once
 

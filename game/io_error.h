@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Input/output errors of the play record, numbered as the platform's runtime numbers them.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Program entry: the application titled "ブランデル２" runs the game window until it closes.
 // Without a wave output device the game does not start; WAVEMIX_OUTPUT=null plays it silently.
 // Its files are found as game_files.h says: beside the program, or installed.

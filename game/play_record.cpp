@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "game/play_record.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The play record "my.dat": five text lines (text, then four 32-bit numbers), CR LF line ends.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "game/program.h"
 
 #include <QApplication>

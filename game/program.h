@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the program entry does once the application exists: create Form1, show it and run the
 // message loop until it closes. The message layer wakes Qt's loop for as long as this runs.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Captions of start_b that the battle hands back to the stage script.
 #pragma once
 

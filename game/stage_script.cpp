@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The story, driven by start_b: its caption is the state, each press plays the scene of the
 // current caption and sets the caption leading on.
 //

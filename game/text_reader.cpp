@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "game/text_reader.h"
 
 #include "game/io_error.h"

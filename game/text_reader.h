@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads a text file's contents by the platform's text-file rules: a line ends at CR (an LF right
 // behind it belongs to the line end), an LF alone ends nothing, and Ctrl-Z ends the file.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The flip animation of the title and the ending, and the opening narration crawl. Both work on
 // the 150 x 100 area of cg's picture.
 #include <QColor>

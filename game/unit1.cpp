@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "game/unit1.h"
 
 #include <QCloseEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game window Form1 (class TForm1): its controls by their layout names, its timers and the
 // handlers bound to them. The handlers live in files by theme: unit1.cpp (window, start-up,
 // shutdown, credits, quit, record), title_screens.cpp (title, narration, ending),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "music/media_player.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TMediaPlayer: the hidden media player control through which the game plays its music.
 // It drives the media control interface (platform/mci) with the commands the game relies
 // on: Open (the element FileName, the device picked by its extension), Play (returns at

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages of deps/debian-packages.txt that are missing; does nothing when none is.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FIFOs without a writer, for checking that an open by path never waits on one. Should an
 // open block all the same, the guard's watchdog opens each FIFO for writing after a few
 // seconds, which frees the reader, and Rescued() tells the test it had to: a regression

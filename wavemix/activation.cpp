@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Taking and giving up the wave-output device: the hidden callback window, the six output
 // blocks and priming the device; the window procedure that runs the block pump.
 #include <new>

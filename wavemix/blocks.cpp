@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The output blocks in use and the playing list: blocks written to the device (or about to
 // be) and not yet taken back, in writing order.
 #include "wavemix/internal.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opening, flushing and closing channels. Every check comes before any change.
 #include "wavemix/internal.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The output clock: maps the stream position to what is audible now, from the device's byte
 // count (goodWavePos 1) or from the millisecond timer. Both count whole frames.
 #include "wavemix/internal.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Conversion of loaded samples to the session's output format, in three steps: bit depth,
 // channels, sample rate. Each step makes one pass and one allocation and releases its input.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Ending a session: give up the device, close every channel, destroy the record.
 #include "wavemix/internal.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "wavemix/wavemix.h"
 
 EWaveMixError::~EWaveMixError() = default;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The mixer's unit-wide state and internal routines, shared by its source files and tests.
 // Not part of the public interface.
 #pragma once

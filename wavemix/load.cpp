@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WaveMixOpenWave and WaveMixFreeWave: a wave is read from a file, a "WAVE" resource or a
 // caller's memory image, converted once to the session's output format, and registered
 // as live until it is freed.

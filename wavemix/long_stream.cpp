@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Positions are 32-bit byte counts of the stream. A stream that sounds without a pause for
 // longer than 2^31 bytes (under 7 hours at 44 kHz stereo) would wrap them; instead, every
 // position the mixer keeps is moved back together by whole seconds of output once the mix

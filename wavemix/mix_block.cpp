@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Builds one output block from the channel queues at mixPosition. The block is cut into
 // chunks at every point where a request starts, ends or wraps a loop, so each chunk is a
 // plain sum of straight runs of bytes (or a fill with silence).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The inner loop: sources add around the silence value 128 at full level and the total is
 // clipped once. One source is a plain copy.
 #include <cstring>

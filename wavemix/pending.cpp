@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PendingPlays: accepted requests not yet placed, a circular list held by its last node.
 #include "wavemix/internal.h"
 

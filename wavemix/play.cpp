@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Play requests: validate, take a node, hold it in PendingPlays (MixPlayWait), then place
 // every pending node on its channel at a stream position and start or remix the output.
 #include "wavemix/internal.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fixed pool of play nodes: nothing is allocated per play request.
 #include "wavemix/internal.h"
 

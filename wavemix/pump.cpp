@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The block pump, run for every block the device hands back: take back played blocks,
 // retire the requests whose end has been heard, refill every free block.
 #include "wavemix/internal.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The mixer's own records: play nodes, output blocks and the session. Callers hold a session
 // only as an opaque handle; these layouts serve the mixer's source files and tests.
 #pragma once

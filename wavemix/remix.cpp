@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Remixing: the blocks already queued at the device are mixed again from what is audible now,
 // so a new request (or a flush) is heard at once instead of after the queued audio.
 #include "wavemix/internal.h"

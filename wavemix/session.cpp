@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Session creation and validation: picks the device, reads WAVEMIX.INI and fixes the output
 // format, block count and block length.
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The mixer's unit-wide state, defined in one place. Touched on the UI thread only.
 #include "wavemix/internal.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "wavemix/twavemix.h"
 
 TWaveMix::TWaveMix() {

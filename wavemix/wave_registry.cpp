@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The waves that are loaded now. A wave reference from a caller is looked up here before
 // anything is read through it, so an unknown or already freed one is refused, not used.
 #include <unordered_set>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // play-wave: plays one wave file through the mixer and waits for its end.
 //
 //   play-wave FILE.wav

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The record that describes a wave held in memory: the source of WaveMixOpenWave's
 // MixOpenFromMemory mode. Fill fccIOProc = FOURCC_MEM, pchBuffer = the RIFF image,
 // cchBuffer = its size in bytes; leave the rest 0. The mixer reads it and never changes it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The part of the message layer a program needs to use the mixer: hidden windows with
 // procedures (a notify window receives MM_WOM_DONE when a play request has finished) and the
 // posted-message queue that the program drains on its UI thread.

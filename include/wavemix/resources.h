@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A resource table in which a program registers byte blobs by type and name or number: the
 // source of WaveMixOpenWave's MixOpenFromResource mode (type "WAVE").
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TWaveMix: the component through which a program uses the mixer. It owns one session for
 // its whole life; Activated takes or gives up the wave-output device and Channels is the
 // bit mask of open channels (bit i = channel i). Failures reach the caller as EWaveMixError.

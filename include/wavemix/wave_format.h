@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The wave-output records the mixer's records are made of, and the message that tells a
 // notify window that a play request has finished.
 #pragma once

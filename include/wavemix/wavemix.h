@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real-time wave mixer: load waves once (converted to one 8-bit output format), play
 // them on eight channels with queueing, looping, priority and end-of-wave notification,
 // and feed the summed blocks to a wave-output device.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opening a file that is to be read by path, never waiting on it: a FIFO without a writer,
 // a terminal, a device or a socket would block or change something when opened, and a
 // folder reads as nothing, so anything but a regular file is refused at once.

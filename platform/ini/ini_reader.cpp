@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/ini/ini_reader.h"
 
 #include <cstdio>

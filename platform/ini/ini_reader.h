@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Read-only INI files with the classic private-profile rules: section and key names compare
 // without regard to ASCII case, blanks around names and values are ignored, ';' starts a
 // comment line, the first occurrence of a section or key wins, and an integer is read as

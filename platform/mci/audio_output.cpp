@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/mci/audio_output.h"
 
 #include <cstdlib>

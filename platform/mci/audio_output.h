@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The audio device that live music plays on. It follows WAVEMIX_OUTPUT, as the mixer does, so
 // the whole program has one audio path:
 //   unset or "sdl"   SDL2's default output (PipeWire, PulseAudio or ALSA, as SDL finds them)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/mci/failure_report.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The music layer's own lines on stderr, for failures the user can do something about (a
 // soundfont that does not load, an audio device that does not open). The game swallows the
 // error and plays on silently; this line is the only trace. Each distinct line is printed once

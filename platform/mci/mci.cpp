@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Command dispatch over the open sequencer devices, and the layer's hidden window that
 // turns the output thread's end-of-music post into the caller's MM_MCINOTIFY, and its idle
 // post into letting the output go.

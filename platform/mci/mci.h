@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Media control interface: command messages with parameter blocks, sent to numbered devices,
 // over one device type: the MIDI sequencer, played by FluidSynth with a General MIDI
 // soundfont.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Standard MIDI File scanner: checks that a file is one the sequencer can play and learns
 // its timing (where the music ends, how ticks map to milliseconds). The notes themselves are
 // left to FluidSynth's player.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A MIDI file read into memory and checked: the player gets exactly the bytes that were
 // checked, whatever happens to the file afterwards.
 #pragma once

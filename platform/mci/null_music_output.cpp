@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The music on no device: a thread renders in real time, every 5 ms what is due, and drops it
 // or appends it to the recording.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/mci/offline_render.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Renders a MIDI file without an audio device, as fast as the processor allows: the same
 // soundfont, synthesizer and player set-up as live playback, with the player's clock driven
 // by the rendering itself. For checks of what a song sounds like, and for tools.

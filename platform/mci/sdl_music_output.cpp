@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The music on SDL2's default output: SDL's thread calls Callback, which renders straight into
 // SDL's buffer. 16-bit stereo at the synthesizer's rate; SDL converts to what the device takes.
 #include <SDL2/SDL.h>

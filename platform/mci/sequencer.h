@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One open sequencer device: a checked song, a synthesizer, a player and the audio output.
 //
 // Threads: the output's thread runs Render, which renders the synthesizer, which runs the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/mci/soundfont_file.h"
 
 #include <cstdio>

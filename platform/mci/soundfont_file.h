@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The soundfont is opened through our own file callbacks: a FIFO or device named as the
 // soundfont is refused at once, also when FluidSynth opens the file again later to load the
 // samples of a preset (dynamic sample loading, on the thread that renders).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/mci/synth_host.h"
 
 #include <glib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The FluidSynth set-up that live playback and offline rendering share: settings, a
 // synthesizer with the General MIDI soundfont, and a file player over a checked song.
 #pragma once

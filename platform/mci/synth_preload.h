@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loading the synthesizer and its soundfont ahead of time. A General MIDI soundfont takes a
 // tenth of a second or more to load; done when the music is opened, it would hold up the
 // window at that moment. A program that knows it will play music starts the load early, on a

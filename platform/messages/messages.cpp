@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Window registry and the posted-message queue.
 //
 // Classes and windows change only on the UI thread, but PostMessage runs on audio threads

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hidden windows with procedures and posted messages, drained on the UI thread.
 //
 // A window is a numbered handle (never reused), so a message posted to a window that has

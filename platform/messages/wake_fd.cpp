@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WakeFd: an eventfd written by the wake hook. The flag keeps a burst of posts to one write
 // and keeps a posting thread from touching anything but the flag and the descriptor.
 #include <sys/eventfd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/module/module.h"
 
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The running program's own file and folder.
 #pragma once
 

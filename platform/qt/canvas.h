@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drawing surface of a picture: brush, font, fill, stretching copy and opaque text.
 //
 // Rectangles are given as left, top, right, bottom with right and bottom exclusive. A source

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The modal boxes the game shows, behind one interface so that the game can run with
 // scripted answers. Each call returns when the box is closed.
 #pragma once

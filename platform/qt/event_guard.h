@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // No exception may cross Qt's event loop: every handler runs inside RunGuarded, which shows an
 // escaping error in the error box and lets the program go on with the next event.
 #pragma once

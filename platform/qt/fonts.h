@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Windows font names the game asks for, mapped to the IPA fonts Debian ships.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drains the message layer from Qt's event loop. Devices post their block messages from any
 // thread; the layer's WakeFd makes an eventfd readable that Qt's loop watches, and the loop
 // drains the queue on the UI thread, so Qt's main loop and the nested loops of modal boxes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/qt/picture_control.h"
 
 #include <QFileInfo>

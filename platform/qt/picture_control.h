@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A picture control: holds one bitmap, shows it (stretched to its own size when asked) and
 // exposes the bitmap's drawing surface. The control repaints whenever its bitmap changes.
 #pragma once

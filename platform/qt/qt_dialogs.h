@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The boxes as real Qt message boxes.
 #pragma once
 

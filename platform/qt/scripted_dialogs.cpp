@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/qt/scripted_dialogs.h"
 
 #include <stdexcept>

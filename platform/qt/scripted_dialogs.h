@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Boxes for tests: every box is recorded instead of shown, confirmations are answered from a
 // script, and a hook runs while a box is "open" (where real boxes keep timers running).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A resource table in which a program registers byte blobs by type and name or number,
 // standing in for a module's resources (the mixer reads waves of type "WAVE" from it). The
 // registering side is public; finding and loading serve the mixer.

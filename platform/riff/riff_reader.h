@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A RIFF file reader in the shape of the classic multimedia-file interface: open a file by
 // name or a memory image, descend into the RIFF form or a chunk, read, ascend, close.
 // It reads untrusted data: every size and offset is checked against the file's end and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the wave-output front end (wave_out.cpp) asks of a back end. Internal to this layer.
 #pragma once
 

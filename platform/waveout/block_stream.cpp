@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/waveout/block_stream.h"
 
 #include <algorithm>

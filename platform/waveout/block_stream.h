@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The blocks of one open device: prepared headers, the queue of written blocks, and the
 // "block finished" messages. Every back end moves its bytes through one of these.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WAVEMIX_OUTPUT=null[:PATH.wav]: one silent device that plays in real time on a thread of
 // its own, for headless runs. With a path it records what it plays, in the opened format.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading WAVEMIX_OUTPUT: which back end the wave-output layer uses.
 #pragma once
 

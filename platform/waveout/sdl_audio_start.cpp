@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/waveout/sdl_audio_start.h"
 
 #include <SDL2/SDL.h>

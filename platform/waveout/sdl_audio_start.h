@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Starting SDL's audio the way every sound path of this program wants it (the mixer's SDL back
 // end and the music's output share it): quiet, and without litter.
 #pragma once

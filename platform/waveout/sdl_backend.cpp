@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WAVEMIX_OUTPUT=sdl (the default): real devices through SDL2 audio in callback mode.
 //
 // Device 0 is the system's default output; the devices SDL lists follow. Drivers that only

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/waveout/virtual_device.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The virtual wave-output device: exact, deterministic and faster than real time, for tests
 // and offline rendering.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/waveout/wav_file_writer.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Appends 8-bit PCM to a RIFF WAVE file and keeps its header right.
 //
 // The file stays open across device openings of the same format, so one file can cover a

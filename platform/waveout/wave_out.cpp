@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The front end: checks handles and arguments, then hands each call to the back end in use.
 // UI thread only.
 #include "platform/waveout/wave_out.h"

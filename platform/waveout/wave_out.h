@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The wave-output layer: the operations of the classic wave-output interface, over a
 // back end chosen by the environment variable WAVEMIX_OUTPUT:
 //   sdl (default)      real devices through SDL2 audio (callback mode)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "asset_files.h"
 
 #include <fstream>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The generators themselves: the same bytes on every run (a build must not change what ships
 // unless a generator changed), and a loud failure rather than a silently missing file.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's sounds side by side, as a player hears them: the finale's music, rendered by the
 // synthesizer the game plays it with, loud enough beside the effects and never clipped; the
 // effects with headroom, so that the mixer's 8-bit sum of the two never clips, however far

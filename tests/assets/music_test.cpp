@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The finale's music dat/1.mid: a well-formed Standard MIDI File of 30 to 60 seconds with a
 // tempo, General MIDI programs and notes on several channels, none left hanging.
 

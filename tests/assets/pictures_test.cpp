@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The pictures of the cg folder: every name the game loads, each a plain 150 x 100 24-bit
 // bitmap that QImage reads, each a real picture and each its own.
 

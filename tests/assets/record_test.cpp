@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The initial play record: five CR LF lines, placed beside the program only where no record
 // exists, so that a player's record survives every build.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "smf_reader.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A small Standard MIDI File reader for the checks: every event of every track with its absolute
 // tick, and the play time that the tempo map gives the last one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two sound effects: valid PCM waves in the formats the game ships, of the right length, and
 // audible. 1.wav is 16-bit mono 22050 Hz and 2.wav 8-bit stereo 11025 Hz, so both go through
 // the mixer's conversion to its default 8-bit mono 11025 Hz.

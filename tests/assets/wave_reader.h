@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A small RIFF WAVE reader for the checks: finds "fmt " and "data" among any chunks.
 

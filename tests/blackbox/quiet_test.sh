@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Black-box test of what the built program prints and leaves behind, under a virtual X server,
 # in a session of its own: a private runtime folder, temporary folder and home.
 #  1. No sound device and no sound server (WAVEMIX_OUTPUT unset, SDL's own choice of driver,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Black-box test of the built program under a virtual X server: the window comes up with its
 # caption and size, the quit button asks, Y answers, the program ends with 0 and my.dat holds
 # the counted start. Runs on a copy in a temporary folder, so the player's my.dat is untouched.

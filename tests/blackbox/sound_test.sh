@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Black-box tests of the built program's sound under a virtual X server.
 #  1. No wave-output device (SDL offers none): the box "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ" names the mixer's error,
 #     no game window opens, and after OK the program ends with 1 without counting the start.

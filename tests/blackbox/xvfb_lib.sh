@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared by the black-box tests: a temporary copy of the program with its pictures, a private
 # Xvfb, waiting, and clean-up. Source it after `set -euo pipefail`; it defines
 #   work        the temporary folder holding the copy (removed on exit)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/resources/resources.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/riff/riff_reader.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Files opened by path that are no regular files (a FIFO without a writer, a device, a
 // folder) are refused at once, each with what a missing file gets in its place.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the game finds its assets and keeps its record: beside the program in a build tree or a
 // copied folder, under share/brandel2 and the player's data folder when installed.
 #include "game/game_files.h"

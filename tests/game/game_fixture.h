@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A game window on a temporary asset folder with scripted boxes and the virtual wave-output
 // device, and helpers to build that folder.
 #pragma once

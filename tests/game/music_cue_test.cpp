@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The finale's music cue when the music cannot play: the story goes on silently, no error box.
 #include <QDir>
 #include <cstdlib>

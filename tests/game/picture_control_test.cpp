@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The picture control and its drawing surface: mirroring copies, scrolling within a picture,
 // opaque text, failed loads, and crisp nearest-neighbour display at any device pixel ratio.
 #include "platform/qt/picture_control.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The play record: the reading rules, the writing, and what the window does when either fails.
 #include "game/play_record.h"
 

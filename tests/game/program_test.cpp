@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's start: a mixer that cannot be set up ends it with the application error box
 // and exit code 1; a working one runs the window, whose message loop pumps the mixer.
 #include "game/program.h"

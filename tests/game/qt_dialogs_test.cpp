@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real Qt boxes: caption, icon, buttons and keys. Each test answers the box from a timer
 // that finds it as the active modal widget; a watchdog closes it if the answer never comes.
 #include "platform/qt/qt_dialogs.h"

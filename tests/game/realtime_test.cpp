@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game on real-time audio threads over SDL's dummy device: the mixer's blocks come back
 // from SDL's thread and Qt's event loop hands them to the mixer; the finale's music plays on
 // the SDL output, in the background, until the window closes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pixel tests of the title/ending flip and of the narration crawl, on cg's 150 x 100 picture.
 #include <QFile>
 #include <set>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's sound on the virtual device: what the recording holds after each press, the
 // queueing of quick presses, and a game that goes on silently when its sound files are missing.
 #include <QFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The whole story, clicked through headlessly with scripted boxes: every picture, caption, box
 // and enabled button along the way, the battles with their flashes, and the record at the end.
 #include <QFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window as laid out, the credits and quit buttons, and the handler guard.
 #include <QFontInfo>
 #include <QPixmap>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The launcher icons as the build drew them: every size of the icon theme, the big ones the
 // 32-pixel drawing enlarged in square blocks, each a picture on a see-through background.
 #include <gtest/gtest.h>

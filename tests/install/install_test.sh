@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # `cmake --install` of the game into a temporary prefix: exactly the expected files, a launcher
 # entry, software-centre record and manual page that their validators accept, and a tree that
 # still runs after it has been moved as a whole.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared by the install and package tests, after xvfb_lib.sh:
 #   expected_files BIN_DIR      the files an installed game consists of, relative to its prefix
 #   check_files ROOT BIN_DIR    ROOT holds exactly those files

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # `make package`'s Debian package: its name, control fields and files, and the extracted tree
 # running under Xvfb with the record in a data folder of its own.
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/messages/messages.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Several threads post at once while the UI thread drains.
 #include "platform/messages/messages.h"
 

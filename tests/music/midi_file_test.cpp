@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/mci/midi_file.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a song sounds like, rendered without an audio device: the notes sound when the file
 // says, and nothing sounds where it has none.
 #include "platform/mci/offline_render.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Everything that keeps a music device from opening, through the interface and through the
 // media player control. No test here gets as far as an audio thread.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where live music goes, chosen by WAVEMIX_OUTPUT as for the mixer, and how long the output is
 // held: only while there is something to hear.
 #include <gtest/gtest.h>

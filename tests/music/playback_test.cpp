@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Live playback on a real-time audio thread (the SDL output on SDL's dummy device, which
 // consumes audio at the real rate): the interface's commands and notifications, and
 // the media player control the game drives.

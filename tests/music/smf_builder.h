@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Builds small Standard MIDI Files for tests, with events at known ticks.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers for the music tests: a scratch folder, environment overrides, message pumping.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Taking and giving up the device: the blocks, the callback window, every failure and the
 // state it leaves.
 #include "mixer_fixture.h"

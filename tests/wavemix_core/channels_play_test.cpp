@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Channels and play requests: every failure message and the state it leaves, the placement
 // of requests, the least-recently-used choice and the end-of-wave message.
 #include "mixer_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The output clock on the device's byte count and on the millisecond timer.
 #include "mixer_fixture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TWaveMix: the two properties and Play, as a program uses the mixer.
 #include "mixer_fixture.h"
 #include "wavemix/twavemix.h"

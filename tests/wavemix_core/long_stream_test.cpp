@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Requests whose end lies past the largest stream position, and a stream that sounds for more
 // than 2^31 bytes without a pause.
 #include <cstring>

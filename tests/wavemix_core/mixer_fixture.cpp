@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mixer_fixture.h"
 
 #include <cstdlib>

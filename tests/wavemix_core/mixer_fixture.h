@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared set-up for the mixer's tests: a fresh virtual device, a private WAVEMIX.INI, waves
 // built by hand, a notify window that records what it receives, and clean-up of the
 // mixer's unit-wide state after each test.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the device plays: bytes recorded by the virtual device, worked out by hand from the
 // placement and mixing rules. Unless a test says otherwise the session plays mono at
 // 11025 bytes per second with 3 blocks of 2048 bytes, and recording byte i is stream byte i.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Random scripts of high-priority, queue-replacing, flushing and deactivate/activate steps on
 // four channels, while a fifth that nobody touches loops a wave of random bytes. Two promises
 // are checked: the untouched channel neither skips nor repeats a byte, and every request that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The node pool and the inner mixing loop.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Replacing, prioritising and flushing while sound plays, under both Remix settings. Blocks
 // of 512 bytes: at 50 ms the device has played 551 bytes, block 0 has come back and been
 // refilled, so the mix position is 4 * 512 = 2048.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The built wavemix-render program: standard output, exit status and the WAV it writes.
 #include <gtest/gtest.h>
 

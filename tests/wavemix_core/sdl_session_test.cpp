@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A whole session on SDL's dummy driver, whose callback runs on SDL's own audio thread:
 // play, flush, deactivate and end while only this thread touches the mixer. Run under
 // ThreadSanitizer in CI (label threads).

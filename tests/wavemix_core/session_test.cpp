@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Session creation: the WAVEMIX.INI rows through the virtual device, the failures and the
 // state each leaves, and handle validation.
 #include "mixer_fixture.h"

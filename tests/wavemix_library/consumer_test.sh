@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The mixer as another program uses it. The library is installed into a scratch prefix, and the
 # installed copy of examples/play-wave is built against that prefix twice, with find_package
 # and with pkg-config, reaching nothing of this repository. Each build plays a wave on the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # libwavemix.so exports exactly the public interface: its SONAME is libwavemix.so.1, and the
 # demangled names of its defined dynamic symbols are the list in EXPECTED, no more (nothing of
 # the platform layers' internals, no standard-library instances) and no less.

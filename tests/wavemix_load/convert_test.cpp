@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Expected bytes below are worked out by hand from the conversion rules, not by the code.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RIFF WAVE images built byte by byte for the loader's tests, good ones and broken ones.
 #pragma once
 

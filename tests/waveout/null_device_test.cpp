@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The null device plays in real time and records what it plays to a WAV file.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/waveout/output_choice.h"
 
 #include <gtest/gtest.h>

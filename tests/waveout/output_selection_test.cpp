@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WAVEMIX_OUTPUT is read when the layer is first used; each build of this file runs with
 // another value (see CMakeLists.txt) and checks which back end answers.
 #include <gtest/gtest.h>

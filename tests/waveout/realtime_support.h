@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared by the tests of the real-time back ends: a receiving window, blocks, and bounded
 // waits that drain the message queue as a UI thread would.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The SDL back end on SDL's dummy driver: a real-time thread that only consumes bytes.
 #include <gtest/gtest.h>
 

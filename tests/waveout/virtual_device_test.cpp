@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The virtual device: exact timing, its recording, the block-done path and failure injection.
 #include "platform/waveout/virtual_device.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Scenery behind the characters: skies, heavenly bodies, the city, the ground.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Writes a picture as a Windows bitmap: BITMAPINFOHEADER, 24 bits per pixel, no compression,
 // rows bottom-up and padded to four bytes — the plainest form every bitmap reader takes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The three characters, each drawn in its own frame (see LocalFrame) so that one drawing serves
 // every scene at any size, facing either way.

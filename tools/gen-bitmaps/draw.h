@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Pixel-art drawing over QPainter: no antialiasing, one-pixel ink outlines whatever the scale,
 // and a checkerboard dither for the few see-through things (shadows, shields, smoke).

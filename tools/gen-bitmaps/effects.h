@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Flashes, fire, lasers and the other effects laid over a scene.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The launcher icon: the hero's portrait from the game's own character art on a sky badge.
 // Small sizes are drawn as pixel art of their own; the big ones enlarge the 32-pixel drawing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Crisp lettering for the title and closing pictures: IPA fonts without antialiasing, with a
 // one-pixel outline all round and a drop shadow, as pixel-art logos are drawn.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // gen-bitmaps OUTDIR [NAME...]: draws the named pictures (all of them without names) as
 // OUTDIR/NAME.bmp.
 // gen-bitmaps --icons OUTDIR: draws the launcher icon as OUTDIR/<N>x<N>/apps/brandel2.png for

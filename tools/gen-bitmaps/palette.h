@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The one palette every picture draws from, so the scenes look like one game.
 

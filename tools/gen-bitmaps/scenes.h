@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Every picture of the cg folder, by its file name without ".bmp". Each draws the whole
 // 150 x 100 picture, so the top and the bottom read clearly even when the flip animation shows

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The battle pictures: the resting view, the attack and magic flashes, and how each battle ends.
 
 #include "backdrops.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The title pictures and the closing picture of the ending animation.
 
 #include "backdrops.h"

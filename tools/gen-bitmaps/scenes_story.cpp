@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The story pictures of the fish stage and of the finale.
 
 #include "backdrops.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "finale_score.h"
 
 #include <string_view>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The finale's music: a dramatic A-minor opening while the hero shields the city from the lasers,
 // then, from a deceptive cadence, a slow and tender F-major close for "please stop". About 52 s.

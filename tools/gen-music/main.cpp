@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // gen-music OUTFILE: writes the finale's music as a Standard MIDI File.
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Standard MIDI File (format 1) writing: tracks collect timed events in any order; encoding
 // sorts them and adds the end-of-track event.

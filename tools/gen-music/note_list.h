@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A compact way to write a voice by hand: "A4/2 C5/1 r/1 E5/4" is a list of notes, each a pitch
 // (letter, optional # or b, octave; middle C is C4 = key 60) or "r" for a rest, then its length

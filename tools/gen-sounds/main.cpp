@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // gen-sounds OUTDIR: writes OUTDIR/1.wav (attack) and OUTDIR/2.wav (button).
 //
 // The two files use different formats on purpose, neither of them the mixer's default 8-bit

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The two sound effects, synthesised as mono float samples in -1..1. Deterministic: the noise
 // comes from a fixed-seed generator, so every build writes the same bytes.

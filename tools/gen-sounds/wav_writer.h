@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Writes RIFF WAVE files with PCM data (8-bit unsigned or 16-bit signed samples).
 

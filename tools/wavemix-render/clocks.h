@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two clocks a script can run on.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // wavemix-render: drives the mixer from a script.
 //   wavemix-render SCRIPT OUT.wav   on the virtual device, exact and faster than real time;
 //                                   writes what a listener hears to OUT.wav

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs a parsed script against the mixer. Time passes only in `wait`, through a clock that
 // is either the virtual device (exact, faster than real time) or real time on a real device.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The render tool's script language: one command per line, '#' starts a comment, lines
 // numbered from 1. Parsed in full before anything runs, so a malformed script changes
 // nothing.
