@@ -11,10 +11,11 @@
 
 namespace brandel {
 
-int RunProgram(qtui::Dialogs& boxes, const GameFiles& files) {
+int RunProgram(qtui::Dialogs& boxes, const GameFiles& files, const DisplayRequest& request) {
   try {
     qtui::MessageWake wake(boxes);  // outlives the window: its mixer posts until it goes
     TForm1 form(files, &boxes);
+    Comforts comforts(&form, &boxes, PlayerSettingsPath(UserConfigHome()), request);
     form.show();
     // The finale's music then opens at once instead of holding up the window at its cue.
     QTimer::singleShot(0, [] { mci::PreloadSynthesizer(); });

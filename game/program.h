@@ -3,6 +3,7 @@
 // message loop until it closes. The message layer wakes Qt's loop for as long as this runs.
 #pragma once
 
+#include "game/comforts.h"
 #include "game/game_files.h"
 #include "platform/qt/dialogs.h"
 
@@ -10,6 +11,8 @@ namespace brandel {
 
 // Returns the exit code: the message loop's, or 1 when the window could not be created (its
 // mixer could not be set up), after boxes.ShowApplicationError with the error's message.
-int RunProgram(qtui::Dialogs& boxes, const GameFiles& files);
+// The player's settings come from the configuration folder; request overrides how the window
+// is shown for this start.
+int RunProgram(qtui::Dialogs& boxes, const GameFiles& files, const DisplayRequest& request = {});
 
 }  // namespace brandel

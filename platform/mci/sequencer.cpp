@@ -119,6 +119,10 @@ int Sequencer::OnTick(void* data, int tick) {
 
 void Sequencer::Render(void* self, std::int16_t* frames, int count) {
   auto* sequencer = static_cast<Sequencer*>(self);
+  if (const int volume = MusicVolume(); volume != sequencer->renderedVolume_) {
+    sequencer->host_->SetVolume(volume);
+    sequencer->renderedVolume_ = volume;
+  }
   fluid_synth_write_s16(sequencer->host_->Synth(), count, frames, 0, 2, frames, 1, 2);
 
   EndWatch& watch = *sequencer->watch_;

@@ -57,6 +57,12 @@ void PictureControl::Clear() {
   PictureChanged();
 }
 
+void PictureControl::SetScale(int factor) {
+  if (factor < 1 || factor == scale_) return;
+  scale_ = factor;
+  update();
+}
+
 void PictureControl::PictureChanged() {
   update();
 }
@@ -72,7 +78,7 @@ void PictureControl::paintEvent(QPaintEvent*) {
   if (stretch_) {
     painter.drawImage(rect(), image_);
   } else {
-    painter.drawImage(QPoint(0, 0), image_);
+    painter.drawImage(QRect(QPoint(0, 0), image_.size() * scale_), image_);
   }
   paintedKey_ = image_.cacheKey();
 }

@@ -29,6 +29,9 @@ class PictureControl : public QWidget {
   void NewPicture(int width, int height);
   // Leaves the control without a picture: an empty display.
   void Clear();
+  // A picture that is not stretched is drawn with each pixel as a square of this side (a
+  // zoomed window); 1 by default.
+  void SetScale(int factor);
 
   bool HasPicture() const { return !image_.isNull(); }
   const QImage& Picture() const { return image_; }
@@ -45,6 +48,7 @@ class PictureControl : public QWidget {
   void PictureChanged();
 
   bool stretch_;
+  int scale_ = 1;
   QImage image_;
   std::string fileName_;
   Canvas canvas_;

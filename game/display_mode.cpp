@@ -1,0 +1,99 @@
+// SPDX-License-Identifier: MIT
+#include "game/display_mode.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QRegion>
+#include <QScreen>
+#include <algorithm>
+
+namespace brandel {
+
+DisplayMode::DisplayMode(QWidget* window) : QObject(window), window_(window), scale_(window) {
+  window_->installEventFilter(this);
+}
+
+QSize DisplayMode::FrameExtra() const {
+  // Known once the window manager has framed the window; nothing before.
+  return window_->frameGeometry().size() - window_->size();
+}
+
+int DisplayMode::LargestZoom() const {
+  const QScreen* screen = window_->screen();
+  if (screen == nullptr) return 1;
+  return scale_.LargestFactor(screen->availableGeometry().size() - FrameExtra());
+}
+
+QPoint DisplayMode::OnScreen(QPoint topLeft) const {
+  const QScreen* screen = window_->screen();
+  if (screen == nullptr) return topLeft;
+  const QRect room = screen->availableGeometry();
+  const QSize outer = scale_.BaseSize() * zoom_ + FrameExtra();
+  // Moved just enough to lie wholly on the screen; the top-left corner wins when nothing fits.
+  const int x =
+      std::max(room.left(), std::min(topLeft.x(), room.left() + room.width() - outer.width()));
+  const int y =
+      std::max(room.top(), std::min(topLeft.y(), room.top() + room.height() - outer.height()));
+  return {x, y};
+}
+
+void DisplayMode::SetZoom(int factor) {
+  const int zoom = std::clamp(factor, 1, LargestZoom());
+  if (zoom == zoom_) return;
+  zoom_ = zoom;
+  if (!fullscreen_) {
+    ApplyWindowed();
+    window_->move(OnScreen(window_->pos()));
+  }
+  if (changed_) changed_();
+}
+
+void DisplayMode::SetFullscreen(bool on) {
+  if (on == fullscreen_) return;
+  fullscreen_ = on;
+  if (on) {
+    windowedPos_ = window_->pos();
+    // A window manager refuses fullscreen to a window that may not change its size.
+    window_->setMinimumSize(0, 0);
+    window_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    window_->showFullScreen();
+    LayOutFullscreen();
+  } else {
+    window_->showNormal();
+    ApplyWindowed();
+    window_->move(OnScreen(windowedPos_));
+  }
+  window_->update();
+  if (changed_) changed_();
+}
+
+void DisplayMode::ApplyWindowed() {
+  scale_.Apply(zoom_);
+  window_->setFixedSize(scale_.BaseSize() * zoom_);
+}
+
+void DisplayMode::LayOutFullscreen() {
+  const QSize room = window_->size();
+  const int factor = scale_.LargestFactor(room);
+  const QSize game = scale_.BaseSize() * factor;
+  const QPoint origin((room.width() - game.width()) / 2, (room.height() - game.height()) / 2);
+  if (factor == scale_.Factor() && origin == scale_.Origin()) return;
+  scale_.Apply(factor, origin);
+  if (changed_) changed_();
+}
+
+bool DisplayMode::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == window_ && fullscreen_) {
+    if (event->type() == QEvent::Resize) {
+      LayOutFullscreen();
+    } else if (event->type() == QEvent::Paint) {
+      // The game keeps its window colour; everything around it is black.
+      QPainter painter(window_);
+      painter.setClipRegion(QRegion(window_->rect()).subtracted(QRegion(scale_.Area())));
+      painter.fillRect(window_->rect(), Qt::black);
+    }
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace brandel
