@@ -52,7 +52,9 @@ void DisplayMode::SetFullscreen(bool on) {
   if (on == fullscreen_) return;
   fullscreen_ = on;
   if (on) {
-    windowedPos_ = window_->pos();
+    // Where the window's inside was: the frame is gone while fullscreen, so its outer corner
+    // could not be given back.
+    windowedPos_ = window_->geometry().topLeft();
     // A window manager refuses fullscreen to a window that may not change its size.
     window_->setMinimumSize(0, 0);
     window_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
@@ -61,7 +63,7 @@ void DisplayMode::SetFullscreen(bool on) {
   } else {
     window_->showNormal();
     ApplyWindowed();
-    window_->move(OnScreen(windowedPos_));
+    window_->setGeometry(QRect(windowedPos_, window_->size()));
   }
   window_->update();
   if (changed_) changed_();
