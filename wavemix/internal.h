@@ -78,6 +78,12 @@ std::uint64_t ConvertedSize(const wo::PCMWAVEFORMAT& destination, const wo::PCMW
 // ---- Mixing and block output ------------------------------------------------------------
 void MixSamples(std::uint8_t* destination, const std::uint8_t* const* sources,
                 std::uint16_t count, int sourceCount);
+// The same with gains: gains[j] points to source j's left and right gain (FullGain = 1);
+// the sum is rounded once. rightFirst: destination[0] is a right sample (an odd stream
+// position in stereo).
+void MixScaledSamples(std::uint8_t* destination, const std::uint8_t* const* sources,
+                      const std::int16_t* const* gains, std::uint16_t count, int sourceCount,
+                      bool rightFirst);
 bool MixBlock(WaveBlock* block, bool write);
 WaveBlock* TakeFreeBlock();
 void MarkBlockFree(WaveBlock* block);
@@ -96,6 +102,10 @@ void OpenOutputDevice();
 void CloseOutputDevice(MixSession* session);
 void PrepareWaveBlocks(wo::HWAVEOUT device);
 void FreeWaveBlocks(wo::HWAVEOUT device);
+
+// ---- Levels and status ------------------------------------------------------------------
+// Full volume at centre on every channel and for the session.
+void ResetLevels(MixSession& session);
 
 // ---- Channels and play ------------------------------------------------------------------
 void ResetClockIfIdle();
