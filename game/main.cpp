@@ -5,7 +5,10 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
+#include "game/command_line.h"
 #include "game/game_files.h"
 #include "game/program.h"
 #include "game/unit1.h"
@@ -27,6 +30,14 @@ bool DisplayAvailable() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const brandel::CommandLine commandLine;
+  const brandel::CommandLine::Outcome line =
+      commandLine.Parse(std::vector<std::string>(argv, argv + argc));
+  if (!line.run) {
+    std::fputs(line.out.c_str(), stdout);
+    std::fputs(line.err.c_str(), stderr);
+    return line.exitStatus;
+  }
   if (!DisplayAvailable()) {
     std::fputs("brandel2: no display (neither DISPLAY nor WAYLAND_DISPLAY is set)\n", stderr);
     return 1;
