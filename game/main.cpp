@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "game/command_line.h"
+#include "game/display_options.h"
 #include "game/game_files.h"
 #include "game/program.h"
 #include "game/unit1.h"
@@ -30,7 +31,9 @@ bool DisplayAvailable() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const brandel::CommandLine commandLine;
+  brandel::CommandLine commandLine;
+  brandel::DisplayRequest display;
+  brandel::AddDisplayOptions(commandLine, &display);
   const brandel::CommandLine::Outcome line =
       commandLine.Parse(std::vector<std::string>(argv, argv + argc));
   if (!line.run) {
@@ -52,5 +55,5 @@ int main(int argc, char** argv) {
       brandel::LocateGameFiles(module::ProgramFolder(), brandel::UserDataHome());
   brandel::PrepareRecord(files);
   qtui::QtDialogs boxes(brandel::kApplicationTitle);
-  return brandel::RunProgram(boxes, files);
+  return brandel::RunProgram(boxes, files, display);
 }
