@@ -54,8 +54,7 @@ QAction* AddCheck(QMenu* menu, const QString& label, bool checked) {
 
 Comforts::Comforts(TForm1* form, qtui::Dialogs* boxes, const std::string& settingsPath,
                    const DisplayRequest& request)
-    : QObject(form),
-      form_(form),
+    : form_(form),
       boxes_(boxes),
       file_(settingsPath),
       settings_(file_.Load()),

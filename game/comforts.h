@@ -37,7 +37,7 @@ struct DisplayRequest {
 class Comforts : public QObject {
  public:
   // Reads the settings from settingsPath (empty: defaults, nothing saved), applies them and the
-  // request to form, and takes the keys, the context menu and the gamepads.
+  // request to form, and takes the keys, the context menu and the gamepads. Goes before form.
   Comforts(TForm1* form, qtui::Dialogs* boxes, const std::string& settingsPath,
            const DisplayRequest& request = {});
   ~Comforts() override;

@@ -9,7 +9,7 @@
 
 namespace brandel {
 
-DisplayMode::DisplayMode(QWidget* window) : QObject(window), window_(window), scale_(window) {
+DisplayMode::DisplayMode(QWidget* window) : window_(window), scale_(window) {
   window_->installEventFilter(this);
 }
 

@@ -42,7 +42,7 @@ void AnswerBox(QMessageBox* box, pad::Press press) {
 }  // namespace
 
 PadControl::PadControl(TForm1* form, std::function<void()> showKeys)
-    : QObject(form), form_(form), showKeys_(std::move(showKeys)) {
+    : form_(form), showKeys_(std::move(showKeys)) {
   if (!pads_.Available()) return;
   connect(&timer_, &QTimer::timeout, this, [this] { Poll(); });
   timer_.start(kPollWithoutPadMs);
