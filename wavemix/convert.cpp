@@ -177,6 +177,17 @@ void ConvertChannels16(SampleBlock& block, std::uint16_t from, std::uint16_t to)
 
 bool IsChannelCount(std::uint16_t channels) { return channels == 1 || channels == 2; }
 
+// The resampler's work per input frame grows with the ratio; a "wave" at more than 256 times
+// the output's rate (megahertz, no audio format) is reduced by whole-number ratios instead,
+// so such a file cannot keep the loader busy for minutes.
+constexpr std::uint64_t MaxExactRatio = 256;
+
+bool ConvertsExactly(const wo::PCMWAVEFORMAT& destination, const wo::PCMWAVEFORMAT& source,
+                     bool exactRate) {
+  return exactRate && source.nSamplesPerSec != destination.nSamplesPerSec &&
+         source.nSamplesPerSec <= MaxExactRatio * destination.nSamplesPerSec;
+}
+
 // Exact rate: 16 bits and the destination's channels first, then the resampler, which gives
 // the 8-bit result.
 void ConvertExactRate(const wo::PCMWAVEFORMAT& destination, const wo::PCMWAVEFORMAT& source,
@@ -217,7 +228,7 @@ std::uint64_t ConvertedSize(const wo::PCMWAVEFORMAT& destination, const wo::PCMW
   if (source.nChannels != destination.nChannels) {
     size = ChannelsSize(size, source.nChannels, destination.nChannels);
   }
-  if (source.nSamplesPerSec != destination.nSamplesPerSec && exactRate) {
+  if (ConvertsExactly(destination, source, exactRate)) {
     const std::uint64_t frames = size / (destination.wBitsPerSample / 8u) / destination.nChannels;
     return ResampledFrames(frames, source.nSamplesPerSec, destination.nSamplesPerSec) *
            destination.nChannels * (destination.wBitsPerSample / 8u);
@@ -243,7 +254,7 @@ std::uint8_t* ConvertWaveFormat(const wo::PCMWAVEFORMAT& destination,
     return nullptr;
   }
 
-  if (exactRate && destination.nSamplesPerSec != source.nSamplesPerSec) {
+  if (ConvertsExactly(destination, source, exactRate)) {
     ConvertExactRate(destination, source, block);
   } else {
     if (source.wBitsPerSample != destination.wBitsPerSample) {
