@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <utility>
 
+#include "platform/qt/title_bar.h"
+
 namespace qtui {
 
 const QString QtDialogs::kConfirmCaption = QStringLiteral("確認");
@@ -25,6 +27,7 @@ void PrepareBox(QMessageBox& box, const QString& caption, QMessageBox::Icon icon
   box.setTextFormat(Qt::PlainText);
   box.setText(WithLineBreaks(text));
   box.setWindowModality(Qt::ApplicationModal);
+  if (DrawsOwnTitleBars()) AddTitleBar(&box);
 }
 
 // A modal box with one OK button.
