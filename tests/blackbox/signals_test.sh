@@ -30,26 +30,28 @@ start_and_wait() {
   window=$(find_window "^${caption}\$" 200) || fail "no window: $(cat "$work/game.log")"
 }
 
+# Sends the signal; the program must end within 2 s with 0, its start counted.
+ends_cleanly() {
+  local signal=$1 what=$2
+  kill -s "$signal" "$game_pid"
+  wait_game_end 20
+  [ "$game_status" -eq 0 ] || fail "SIG$signal $what ended with $game_status: $(cat "$work/game.log")"
+  expect_counted "SIG$signal $what"
+  echo "SIG$signal $what: status 0, start counted"
+}
+
 # The fifth start greets the player before the window shows: the signal does not wait for OK.
 printf 'signals\r\n4\r\n0\r\n0\r\n0\r\n' >"$work/my.dat"
 count=5
 start_game WAVEMIX_OUTPUT=null
 find_window '^ブランデル２$' 200 >/dev/null || fail "no greeting on the fifth start"
-kill -s TERM "$game_pid"
-wait_game_end 20
-[ "$game_status" -eq 0 ] || fail "SIGTERM during the greeting ended with $game_status"
-expect_counted "SIGTERM during the greeting"
-echo "SIGTERM during the fifth start's greeting: status 0, start counted"
+ends_cleanly TERM "during the fifth start's greeting"
 
 for output in "WAVEMIX_OUTPUT=sdl SDL_AUDIODRIVER=dummy" "WAVEMIX_OUTPUT=null"; do
   for signal in INT TERM HUP; do
     # shellcheck disable=SC2086  # the output is two assignments
     start_and_wait $output
-    kill -s "$signal" "$game_pid"
-    wait_game_end 20
-    [ "$game_status" -eq 0 ] || fail "SIG$signal ($output) ended with $game_status: $(cat "$work/game.log")"
-    expect_counted "SIG$signal ($output)"
-    echo "SIG$signal with $output: status 0, start counted"
+    ends_cleanly "$signal" "with $output"
   done
 done
 
@@ -57,11 +59,7 @@ done
 start_and_wait WAVEMIX_OUTPUT=null
 xdotool mousemove --window "$window" 358 44 click 1
 find_window '^確認$' 100 >/dev/null || fail "the quit button asked nothing"
-kill -s TERM "$game_pid"
-wait_game_end 20
-[ "$game_status" -eq 0 ] || fail "SIGTERM with the quit box open ended with $game_status"
-expect_counted "SIGTERM with the quit box open"
-echo "SIGTERM with the quit box open: status 0, start counted"
+ends_cleanly TERM "with the quit box open"
 
 # The X server goes away: Qt ends the program, after the record was saved.
 start_and_wait WAVEMIX_OUTPUT=null
