@@ -7,6 +7,8 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "platform/qt/screen_fit.h"
+
 namespace brandel {
 
 DisplayMode::DisplayMode(QWidget* window) : window_(window), scale_(window) {
@@ -24,26 +26,13 @@ int DisplayMode::LargestZoom() const {
   return scale_.LargestFactor(screen->availableGeometry().size() - FrameExtra());
 }
 
-QPoint DisplayMode::OnScreen(QPoint topLeft) const {
-  const QScreen* screen = window_->screen();
-  if (screen == nullptr) return topLeft;
-  const QRect room = screen->availableGeometry();
-  const QSize outer = scale_.BaseSize() * zoom_ + FrameExtra();
-  // Moved just enough to lie wholly on the screen; the top-left corner wins when nothing fits.
-  const int x =
-      std::max(room.left(), std::min(topLeft.x(), room.left() + room.width() - outer.width()));
-  const int y =
-      std::max(room.top(), std::min(topLeft.y(), room.top() + room.height() - outer.height()));
-  return {x, y};
-}
-
 void DisplayMode::SetZoom(int factor) {
   const int zoom = std::clamp(factor, 1, LargestZoom());
   if (zoom == zoom_) return;
   zoom_ = zoom;
   if (!fullscreen_) {
     ApplyWindowed();
-    window_->move(OnScreen(window_->pos()));
+    qtui::KeepOnScreen(window_);
   }
   if (changed_) changed_();
 }
@@ -64,6 +53,7 @@ void DisplayMode::SetFullscreen(bool on) {
     window_->showNormal();
     ApplyWindowed();
     window_->setGeometry(QRect(windowedPos_, window_->size()));
+    qtui::KeepOnScreen(window_);
   }
   window_->update();
   if (changed_) changed_();

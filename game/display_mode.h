@@ -37,7 +37,6 @@ class DisplayMode : public QObject {
  private:
   void ApplyWindowed();
   void LayOutFullscreen();
-  QPoint OnScreen(QPoint topLeft) const;
   QSize FrameExtra() const;
 
   QWidget* window_;

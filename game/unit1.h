@@ -80,6 +80,7 @@ class TForm1 : public QWidget {
   static const QString kCaption;
 
  protected:
+  void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -97,6 +98,8 @@ class TForm1 : public QWidget {
   bool LoadGuarded(qtui::PictureControl* control, const char* name);
   void LoadUnguarded(qtui::PictureControl* control, const char* name);
   void ReportOnce(const std::string& message, const std::string& path);
+  // Tells screen readers what the picture just loaded into control shows.
+  void DescribeScene(qtui::PictureControl* control, const char* name);
 
   // Title, narration and ending (title_screens.cpp).
   void FlipTick(const char* pictureName);

@@ -63,6 +63,12 @@ void PictureControl::SetScale(int factor) {
   update();
 }
 
+void PictureControl::Describe(const QString& name, const QString& description) {
+  // Each setter announces its change to screen readers: set only what changed.
+  if (name != accessibleName()) setAccessibleName(name);
+  if (description != accessibleDescription()) setAccessibleDescription(description);
+}
+
 void PictureControl::PictureChanged() {
   update();
 }

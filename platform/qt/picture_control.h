@@ -40,6 +40,9 @@ class PictureControl : public QWidget {
   Canvas& GetCanvas() { return canvas_; }
   // QImage::cacheKey of the picture as last painted on screen (0 before the first paint).
   qint64 PaintedKey() const { return paintedKey_; }
+  // Tells screen readers what the control shows now: its accessible name and description,
+  // announced as changed.
+  void Describe(const QString& name, const QString& description);
 
  protected:
   void paintEvent(QPaintEvent* event) override;

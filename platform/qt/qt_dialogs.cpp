@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <utility>
 
+#include "platform/qt/title_bar.h"
+
 namespace qtui {
 
 const QString QtDialogs::kConfirmCaption = QStringLiteral("確認");
@@ -40,6 +42,7 @@ void PrepareBox(QMessageBox& box, const QString& caption, QMessageBox::Icon icon
           picture.scaled(picture.size() * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation));
     }
   }
+  if (DrawsOwnTitleBars()) AddTitleBar(&box);
 }
 
 // A modal box with one OK button.

@@ -21,7 +21,7 @@ here=$(dirname "$0")
 source "$here/xvfb_lib.sh"
 prepare_copy "$program" "$bin_dir"
 printf 'zoom\r\n1\r\n0\r\n0\r\n0\r\n' >"$work/my.dat"
-start_xvfb 1280x1024
+start_xvfb 1280x1024x24
 
 # "X Y W H" of the window's inside on the screen.
 placement() {

@@ -5,8 +5,8 @@
 #   fail MSG    ends the test
 #   wait_for TENTHS CMD...      waits for CMD to succeed
 #   prepare_copy PROGRAM BIN_DIR    copies the program and its pictures into $work
-#   start_xvfb [WxH]            starts Xvfb (1024x768 unless told) on a free display and
-#                               exports DISPLAY
+#   start_xvfb [SCREEN]         starts Xvfb on a free display (SCREEN, default 1024x768x24)
+#                               and exports DISPLAY
 #   start_game [ENV...]         starts $game_program (default: the copy in $work) in $work
 #                               with the arguments game_args under env ENV... (-u options
 #                               first), sets game_pid
@@ -64,7 +64,7 @@ start_xvfb() {
   # Xvfb picks a free display number itself and reports it, so parallel tests never share one.
   # -noreset: by default the server resets when its last client leaves (xdpyinfo below), and a
   # program connecting during that reset is refused ("could not connect to display").
-  Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${1:-1024x768x24}" -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
   wait_for 100 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
   export DISPLAY=:$(head -n 1 "$work/display")
