@@ -103,7 +103,7 @@ CommandLine::CommandLine() {
           {"WAVEMIX_OUTPUT=null", "one silent device, in real time"},
           {"WAVEMIX_OUTPUT=null:F.wav", "the same, recording to F.wav (music: F.music.wav)"},
           {"BRANDEL_SOUNDFONT=F.sf2", "another soundfont for the music"},
-          {"XDG_CONFIG_HOME", "the folder of the mixer's WAVEMIX.INI (~/.config)"},
+          {"XDG_CONFIG_HOME", "the folder of brandel2/brandel2.conf and WAVEMIX.INI (~/.config)"},
           {"XDG_DATA_HOME", "where an installed game keeps brandel2/my.dat"},
       });
 }
