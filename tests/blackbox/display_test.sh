@@ -115,6 +115,7 @@ read -r bx by bw bh <<<"$(placement "$box")"
 dx=$((bx + bw / 2 - 640)) dy=$((by + bh / 2 - 512))
 [ "${dx#-}" -le 50 ] && [ "${dy#-}" -le 50 ] || fail "the box lies at $bx,$by ${bw}x$bh, not centred"
 press_key "$box" n
+wait_for 50 bash -c "! xdotool search --onlyvisible --name '^確認\$'" || fail "the box stayed"
 press_key "$window" Escape
 expect_placement "$window" "Escape" 414x262
 echo "fullscreen: x3 centred on black, a box centred over it, Escape gives the window back"
