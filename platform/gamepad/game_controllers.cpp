@@ -19,6 +19,13 @@ int Lean(int previous, int value) {
   return std::abs(value) < kRelease ? 0 : previous;
 }
 
+// One axis of the stick: a press when it leaves its centre (or swings across it).
+void Follow(int* lean, int value, Press negative, Press positive, std::vector<Press>* presses) {
+  const int now = Lean(*lean, value);
+  if (now != *lean && now != 0) presses->push_back(now < 0 ? negative : positive);
+  *lean = now;
+}
+
 SDL_GameController* AsController(void* controller) {
   return static_cast<SDL_GameController*>(controller);
 }
@@ -115,17 +122,9 @@ std::vector<Press> GameControllers::Poll() {
           const auto stick = sticks_.find(event.caxis.which);
           if (stick == sticks_.end()) break;
           if (event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX) {
-            const int lean = Lean(stick->second.x, event.caxis.value);
-            if (lean != stick->second.x && lean != 0) {
-              presses.push_back(lean < 0 ? Press::Left : Press::Right);
-            }
-            stick->second.x = lean;
+            Follow(&stick->second.x, event.caxis.value, Press::Left, Press::Right, &presses);
           } else if (event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY) {
-            const int lean = Lean(stick->second.y, event.caxis.value);
-            if (lean != stick->second.y && lean != 0) {
-              presses.push_back(lean < 0 ? Press::Up : Press::Down);
-            }
-            stick->second.y = lean;
+            Follow(&stick->second.y, event.caxis.value, Press::Up, Press::Down, &presses);
           }
           break;
         }
