@@ -74,7 +74,8 @@ Comforts::Comforts(TForm1* form, qtui::Dialogs* boxes, const std::string& settin
   AddShortcut({QKeySequence(Qt::Key_F11), QKeySequence(QStringLiteral("Alt+Return")),
                QKeySequence(QStringLiteral("Alt+Enter"))},
               &Comforts::ToggleFullscreen);
-  AddShortcut({QKeySequence(Qt::Key_Escape)}, &Comforts::LeaveFullscreen);
+  leaveFullscreen_ = AddShortcut({QKeySequence(Qt::Key_Escape)}, &Comforts::LeaveFullscreen);
+  leaveFullscreen_->setEnabled(display_.Fullscreen());  // elsewhere Escape stays the window's
   AddShortcut({QKeySequence(Qt::Key_M)}, &Comforts::ToggleMute);
   AddShortcut({QKeySequence(Qt::Key_Menu), QKeySequence(QStringLiteral("Shift+F10"))},
               &Comforts::MenuAtFocus);
@@ -89,12 +90,14 @@ Comforts::Comforts(TForm1* form, qtui::Dialogs* boxes, const std::string& settin
 
 Comforts::~Comforts() = default;
 
-void Comforts::AddShortcut(const QList<QKeySequence>& keys, void (Comforts::*action)()) {
+QShortcut* Comforts::AddShortcut(const QList<QKeySequence>& keys, void (Comforts::*action)()) {
+  QShortcut* shortcut = nullptr;
   for (const QKeySequence& key : keys) {
-    auto* shortcut = new QShortcut(key, form_);
+    shortcut = new QShortcut(key, form_);
     shortcut->setContext(Qt::WindowShortcut);
     connect(shortcut, &QShortcut::activated, this, [this, action] { (this->*action)(); });
   }
+  return shortcut;
 }
 
 // Only what the player changes is saved: a zoom the screen could not hold, or one asked for on
@@ -116,6 +119,7 @@ void Comforts::SetFullscreen(bool on) {
 
 void Comforts::DisplayChanged() {
   boxes_->SetScale(display_.ShownFactor());
+  if (leaveFullscreen_ != nullptr) leaveFullscreen_->setEnabled(display_.Fullscreen());
 }
 
 void Comforts::SetEffectsVolume(int percent) {

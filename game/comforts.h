@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QObject>
 #include <QPointer>
+#include <QShortcut>
 #include <memory>
 #include <optional>
 #include <string>
@@ -57,7 +58,8 @@ class Comforts : public QObject {
   QMenu* ShowMenu(QPoint globalPos);
 
  private:
-  void AddShortcut(const QList<QKeySequence>& keys, void (Comforts::*action)());
+  // The shortcut of the last key.
+  QShortcut* AddShortcut(const QList<QKeySequence>& keys, void (Comforts::*action)());
   void ZoomIn() { SetZoom(display_.Zoom() + 1); }
   void ZoomOut() { SetZoom(display_.Zoom() - 1); }
   void ZoomReset() { SetZoom(1); }
@@ -76,6 +78,7 @@ class Comforts : public QObject {
   SoundLevels sound_;
   std::unique_ptr<PadControl> pads_;
   QPointer<QMenu> menu_;
+  QPointer<QShortcut> leaveFullscreen_;
 };
 
 }  // namespace brandel
