@@ -338,9 +338,15 @@ TEST_F(WaveLoad, EveryCommonWaveLoadsAsThe16BitFileWithItsSamples) {
     std::memcpy(&bits, &f, sizeof bits);
     PutWord(float32, bits);
   }
-  const Bytes expected = Samples(LoadImage(Wave(2, 44100, 16, pcm16)));
+  const auto samplesOf = [&](const Bytes& image) {
+    MixWave* wave = LoadImage(image);
+    const Bytes samples = Samples(wave);
+    WaveMixFreeWave(session_, wave);
+    return samples;
+  };
+  const Bytes expected = samplesOf(Wave(2, 44100, 16, pcm16));
   const auto load = [&](const Bytes& fmt, const Bytes& data) {
-    return Samples(LoadImage(Riff({Chunk("fmt ", fmt), Chunk("data", data)})));
+    return samplesOf(Riff({Chunk("fmt ", fmt), Chunk("data", data)}));
   };
   EXPECT_EQ(load(ExtensibleBody(2, 44100, 16, 1), pcm16), expected);
   EXPECT_EQ(load(FormatBody(2, 44100, 24), pcm24), expected);
@@ -399,7 +405,8 @@ TEST_F(WaveLoad, ExactRateKeepsPitchAndLengthAndLetsNoAliasThrough) {
   MixWave* alias = LoadImage(tone(8000, 0.5, 48000));  // aliases to 3025 Hz
   EXPECT_EQ(pitch->header.dwBufferLength, 11025u);
   const Bytes same = {1, 2, 3, 250, 7};
-  EXPECT_EQ(Samples(LoadImage(Wave(1, 11025, 8, same))), same);
+  MixWave* unchanged = LoadImage(Wave(1, 11025, 8, same));
+  EXPECT_EQ(Samples(unchanged), same);
   const auto heard = [&](MixWave* wave) {
     const std::size_t from = device_->Recording().size();
     MixPlayParams params{};
@@ -426,6 +433,7 @@ TEST_F(WaveLoad, ExactRateKeepsPitchAndLengthAndLetsNoAliasThrough) {
   EXPECT_EQ(std::count(aliased.begin(), aliased.end(), 128),
             static_cast<std::ptrdiff_t>(aliased.size()));
   WaveMixActivate(session_, false);
+  for (MixWave* wave : {pitch, alias, unchanged}) WaveMixFreeWave(session_, wave);
   WaveMixEndSession(session_);
 
   // 243800 frames at 160 Hz: 67045000 bytes by whole-number ratios (within 64 MiB), 67197375
