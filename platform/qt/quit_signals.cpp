@@ -32,7 +32,13 @@ bool QuitSignals::Install() {
     action.sa_handler = &WriteSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int signal : kSignals) ::sigaction(signal, &action, nullptr);
+    for (int signal : kSignals) {
+      // Ignored on entry (nohup's SIGHUP, SIGINT in a shell's background job): left ignored.
+      struct sigaction inherited {};
+      if (::sigaction(signal, nullptr, &inherited) == 0 && inherited.sa_handler == SIG_IGN)
+        continue;
+      ::sigaction(signal, &action, nullptr);
+    }
     return true;
   }();
   return installed;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // SIGINT, SIGTERM and SIGHUP as requests to end, delivered on the UI thread by Qt's event loop.
+// A signal the program was started with ignored (nohup's SIGHUP) stays ignored.
 // The handler itself only writes the signal's number to a pipe (all a handler may safely do);
 // a socket notifier on the pipe's other end hands it to the program, wherever its loop runs,
 // the nested loops of modal boxes included.

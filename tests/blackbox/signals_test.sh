@@ -49,11 +49,20 @@ ends_cleanly TERM "during the fifth start's greeting"
 
 for output in "WAVEMIX_OUTPUT=sdl SDL_AUDIODRIVER=dummy" "WAVEMIX_OUTPUT=null"; do
   for signal in INT TERM HUP; do
+    # A shell starts a background job with SIGINT ignored, which the game then leaves ignored,
+    # as it leaves nohup's SIGHUP: the terminal's Ctrl+C reaches a game started in front.
     # shellcheck disable=SC2086  # the output is two assignments
-    start_and_wait $output
+    start_and_wait --default-signal=INT $output
     ends_cleanly "$signal" "with $output"
   done
 done
+
+# Started with SIGHUP ignored, as nohup starts it: the closed terminal does not end it.
+start_and_wait --ignore-signal=HUP WAVEMIX_OUTPUT=null
+kill -s HUP "$game_pid"
+sleep 0.5
+kill -0 "$game_pid" 2>/dev/null || fail "SIGHUP ended a game started with nohup"
+ends_cleanly TERM "after an ignored SIGHUP"
 
 # The quit box open: the signal does not wait for an answer.
 start_and_wait WAVEMIX_OUTPUT=null

@@ -2,9 +2,10 @@
 # SPDX-License-Identifier: MIT
 # Black-box test of the built program on a headless Wayland compositor (weston), with no X
 # server at all, in a GNOME-like Wayland session (where Qt alone would insist on X11): the game
-# starts on Wayland saying nothing, SIGTERM ends it with 0 and the start counted, and a
-# compositor that goes away leaves the start counted too. Then the window test that checks our
-# own title bar runs on the same compositor. Skipped (77) where weston is not installed.
+# starts on Wayland saying nothing, with the app id of its menu entry, SIGTERM ends it with 0
+# and the start counted, and a compositor that goes away leaves the start counted too. Then the
+# window test that checks our own title bar runs on the same compositor. Skipped (77) where
+# weston is not installed.
 #
 # usage: wayland_test.sh PROGRAM BIN_DIR GAME_TESTS
 set -euo pipefail
@@ -51,6 +52,9 @@ kill -s TERM "$game_pid"
 wait_game_end 20
 [ "$game_status" -eq 0 ] || fail "SIGTERM on Wayland ended with $game_status"
 counted 2 "SIGTERM on Wayland"
+# The app id names the installed menu entry, and with it the icon.
+grep -q 'xdg_toplevel@[0-9]*\.set_app_id("org\.example\.brandel2")' "$work/game.log" ||
+  fail "the window's app id is not org.example.brandel2"
 # Nothing but the protocol log: no word of the X11 platform that was tried first.
 said=$(grep -v '^\[' "$work/game.log" | grep -v '^ *$' || true)
 [ -z "$said" ] || fail "the program said on Wayland: $said"
