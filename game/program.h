@@ -7,9 +7,9 @@
 // when the session manager asks; a loop that ends with the window still open closes it.
 #pragma once
 
-#include "game/comforts.h"
 #include <functional>
 
+#include "game/comforts.h"
 #include "game/game_files.h"
 #include "game/unit1.h"
 #include "platform/qt/dialogs.h"
