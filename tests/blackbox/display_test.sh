@@ -104,6 +104,8 @@ openbox >"$work/openbox.log" 2>&1 &
 wm_pid=$!
 trap 'kill $wm_pid 2>/dev/null || true; cleanup' EXIT
 wait_for 100 bash -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" || fail "openbox did not start"
+# Keys reach the window only once the window manager has taken it over (framed it).
+wait_for 100 bash -c "xprop -id $window _NET_FRAME_EXTENTS | grep -q =" || fail "openbox did not frame the window"
 press_key "$window" F11
 expect_placement "$window" "F11" 1280x1024 "0 0 1280 1024"
 shoot -root 3 19 119 margins
