@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 # `make package`: the game component as a Debian package, brandel2_<version>_<arch>.deb.
 # dpkg-shlibdeps finds the libraries the program links; the fonts and the soundfont it opens by
-# name are added by hand.
+# name, and Qt's Wayland platform plugin it loads on a Wayland desktop, are added by hand.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME brandel2)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -18,7 +18,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "fonts-ipafont-gothic, fonts-ipafont-mincho, timgm6mb-soundfont | sf2-soundfont-gm")
+    "fonts-ipafont-gothic, fonts-ipafont-mincho, timgm6mb-soundfont | sf2-soundfont-gm, qt6-wayland")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 

@@ -113,6 +113,14 @@ std::string UserDataHome() {
   return home.empty() ? std::string() : home + "/.local/share";
 }
 
+std::string UserConfigHome() {
+  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && config[0] == '/') {
+    return config;
+  }
+  const std::string home = HomeFolder();
+  return home.empty() ? std::string() : home + "/.config";
+}
+
 void PrepareRecord(const GameFiles& files) {
   if (files.recordPath == files.InitialRecord()) return;
   const std::string folder = fs::path(files.recordPath).parent_path().string();

@@ -27,6 +27,8 @@ GameFiles LocateGameFiles(const std::string& programFolder, const std::string& d
 
 // $XDG_DATA_HOME when it is an absolute path, else ~/.local/share; empty without a home.
 std::string UserDataHome();
+// $XDG_CONFIG_HOME when it is an absolute path, else ~/.config; empty without a home.
+std::string UserConfigHome();
 
 // A record kept apart from the assets gets its folder and, at the first start, a copy of the
 // initial record. A failure here is left for the record's reading to report.

@@ -52,11 +52,13 @@ void TForm1::FreeWaves() {
 }
 
 void TForm1::PlayButtonSound() {
-  Quietly([this] { WaveMix1->Play(kButtonChannel, ButtonWave, 0, MixPlayQueue, 0); });
+  const std::uint32_t flags = quickEffects_ ? MixPlayHighPriority : MixPlayQueue;
+  Quietly([this, flags] { WaveMix1->Play(kButtonChannel, ButtonWave, 0, flags, 0); });
 }
 
 void TForm1::PlayAttackSound() {
-  Quietly([this] { WaveMix1->Play(kAttackChannel, AttackWave, 0, MixPlayQueue, 0); });
+  const std::uint32_t flags = quickEffects_ ? MixPlayHighPriority : MixPlayQueue;
+  Quietly([this, flags] { WaveMix1->Play(kAttackChannel, AttackWave, 0, flags, 0); });
 }
 
 void TForm1::PlayMusic(const std::string& name) {

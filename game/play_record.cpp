@@ -169,6 +169,25 @@ void KeepAsBackup(const std::string& target) {
   throw InOutError(InOutError::kFileNotOpen);
 }
 
+// The temporary file could not be created because the folder may not be written (a shared
+// install, a folder made read-only) rather than for a full disk or another fault.
+bool FolderRefusesUs(int createError, int folder) {
+  if (createError == EACCES || createError == EPERM) return true;
+  // A temporary file left by a killed save that cannot be removed in such a folder.
+  return createError == EEXIST && folder >= 0 && ::faccessat(folder, ".", W_OK, AT_EACCESS) != 0 &&
+         (errno == EACCES || errno == EPERM);
+}
+
+// The record's own rule where no file may be made beside it: the record itself is rewritten,
+// and on the disk before the close goes on. A failure leaves it possibly cut short, as that
+// rule did; the folder leaves no safer way.
+void RewriteInPlace(const std::string& target, std::string_view contents) {
+  FileDescriptor file(::open(target.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC));
+  if (file.Get() < 0) throw InOutError(InOutError::kFileNotOpen);
+  WriteAll(file.Get(), contents);
+  if (::fsync(file.Get()) != 0 || !file.Close()) throw InOutError(InOutError::kDiskWriteError);
+}
+
 }  // namespace
 
 void ReadPlayRecord(const std::string& path, GameVariables& into, bool* unread) {
@@ -205,7 +224,12 @@ void WritePlayRecord(const std::string& path, const GameVariables& from, bool ke
   LockForSave(folder.Get());
   const std::string temporary = target + kTemporarySuffix;
   FileDescriptor file(CreateTemporary(temporary));
-  if (file.Get() < 0) throw InOutError(InOutError::kFileNotOpen);
+  if (file.Get() < 0) {
+    if (!FolderRefusesUs(errno, folder.Get())) throw InOutError(InOutError::kFileNotOpen);
+    if (keepOld) KeepAsBackup(target);  // fails in such a folder: the record stays as it is
+    RewriteInPlace(target, contents);
+    return;
+  }
 
   struct stat old {};
   const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : DefaultFileMode();

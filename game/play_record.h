@@ -27,9 +27,11 @@ std::string FormatPlayRecord(const GameVariables& from);
 // (its name + ".tmp", one per record, a stale one from a killed save replaced and never
 // followed) and then take the record's place by a rename, so a failed or killed write never
 // leaves a cut record. keepOld: the record was never read, so before it is replaced it is kept
-// beside itself as its name + ".bak" (an older backup is replaced). Throws InOutError 103 when
-// the record cannot be created (folder or file not writable, the backup not made), 101 when
-// writing fails; the old record is then left as it was.
+// beside itself as its name + ".bak" (an older backup is replaced). Where the folder may not be
+// written but the record may, the record is rewritten in place instead and flushed to the disk.
+// Throws InOutError 103 when the record cannot be created (folder or file not writable, the
+// backup not made), 101 when writing fails; the old record is then left as it was (cut short
+// only when a rewrite in place failed half-way).
 void WritePlayRecord(const std::string& path, const GameVariables& from, bool keepOld = false);
 
 }  // namespace brandel

@@ -141,10 +141,21 @@ void TForm1::StartEnding() {
   magic->setEnabled(false);
 }
 
+// The focus goes with the fight: to 攻撃 when it starts, back to the big button when it ends.
+// Each is enabled before the other side is disabled, so that Qt never moves the focus on to a
+// button the player did not mean.
 void TForm1::SetBattleButtons(bool battling) {
-  start_b->setEnabled(!battling);
-  kougeki->setEnabled(battling);
-  magic->setEnabled(battling);
+  if (battling) {
+    kougeki->setEnabled(true);
+    magic->setEnabled(true);
+    kougeki->setFocus();
+    start_b->setEnabled(false);
+  } else {
+    start_b->setEnabled(true);
+    start_b->setFocus();
+    kougeki->setEnabled(false);
+    magic->setEnabled(false);
+  }
 }
 
 }  // namespace brandel

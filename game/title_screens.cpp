@@ -4,6 +4,7 @@
 #include <QColor>
 
 #include "game/game_variables.h"
+#include "game/scene_descriptions.h"
 #include "game/unit1.h"
 
 namespace brandel {
@@ -58,10 +59,12 @@ void TForm1::FlipTick(const char* pictureName) {
     try {
       cg->LoadFromFile(Asset(pictureName));
       cg2->LoadFromFile(Asset(pictureName));
+      DescribeScene(cg, pictureName);
     } catch (const qtui::PictureLoadError& error) {
       // A missing picture leaves an empty display; the animation then draws nothing.
       cg->Clear();
       cg2->Clear();
+      cg->Describe({}, {});
       ReportOnce(error.what(), Asset(pictureName));
     }
   }
@@ -82,6 +85,8 @@ void TForm1::StartNarration() {
   canvas.SetFontColor(QColor(255, 255, 255));
   canvas.SetFontName(QStringLiteral("ＭＳ Ｐゴシック"));
   Game.NarrationTick = 0;
+  const SceneText narration = NarrationScene();
+  cg->Describe(narration.name, narration.description);
 }
 
 void TForm1::Timer3Timer() {
@@ -90,8 +95,12 @@ void TForm1::Timer3Timer() {
   qtui::Canvas& canvas = cg->GetCanvas();
   canvas.CopyRect({0, 0, 150, 99}, canvas, {0, 1, 150, 100});
   for (const NarrationLine& line : kNarration) {
-    if (line.tick == Game.NarrationTick)
-      canvas.TextOut(line.x, kNarrationTop, QString::fromUtf8(line.text));
+    if (line.tick != Game.NarrationTick) continue;
+    const QString text = QString::fromUtf8(line.text);
+    canvas.TextOut(line.x, kNarrationTop, text);
+    // The crawl read out: its description grows by each line as the line appears.
+    const QString told = cg->accessibleDescription();
+    cg->Describe(cg->accessibleName(), told.isEmpty() ? text : told + QLatin1Char('\n') + text);
   }
 }
 

@@ -3,13 +3,18 @@
 
 #include <QCloseEvent>
 #include <QFont>
+#include <QShowEvent>
 #include <QThread>
 
 #include "game/game_variables.h"
 #include "game/play_record.h"
+#include "game/scene_descriptions.h"
 #include "platform/module/module.h"
 #include "platform/qt/event_guard.h"
+#include "platform/qt/push_button.h"
 #include "platform/qt/qt_dialogs.h"
+#include "platform/qt/screen_fit.h"
+#include "platform/qt/title_bar.h"
 
 namespace brandel {
 
@@ -24,10 +29,8 @@ QFont LayoutFont(const char* family, int pixels, bool bold) {
   return font;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* caption, QRect geometry, const QFont& font,
-                        bool enabled) {
-  auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-  button->setGeometry(geometry);
+QPushButton* MakeButton(QWidget* parent, const char* caption, const QFont& font, bool enabled) {
+  auto* button = new qtui::PushButton(QString::fromUtf8(caption), parent);
   button->setFont(font);
   button->setEnabled(enabled);
   button->setAutoFillBackground(
@@ -69,25 +72,34 @@ void TForm1::LayOutControls() {
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                  Qt::MSWindowsFixedSizeDialogHint);
-  setFixedSize(414, 262);
+  if (qtui::DrawsOwnTitleBars()) qtui::AddTitleBar(this);
+  // The client area lies below a title bar of our own, where there is one.
+  const int top = contentsMargins().top();
+  auto place = [top](QWidget* control, QRect geometry) {
+    control->setGeometry(geometry.translated(0, top));
+  };
+  setFixedSize(414, 262 + top);
   move(253, 124);
+  qtui::KeepOnScreen(this);
   setFont(LayoutFont("ＭＳ Ｐゴシック", 12, false));
 
   cg = new qtui::PictureControl(this, true);
-  cg->setGeometry(0, 0, 300, 200);
+  place(cg, {0, 0, 300, 200});
   cg2 = new qtui::PictureControl(this, false);
-  cg2->setGeometry(0, 204, 33, 29);
+  place(cg2, {0, 204, 33, 29});
 
   // Created in tab order; start_b comes after cg2 and so lies above it.
   const QFont mincho19 = LayoutFont("ＭＳ Ｐ明朝", 19, true);
-  kougeki = MakeButton(this, "攻撃", {304, 60, 109, 69}, mincho19, false);
-  magic = MakeButton(this, "まほう", {304, 132, 109, 69}, mincho19, false);
-  BitBtn3 = MakeButton(this, "誰が作ったの？", {304, 4, 109, 25},
-                       LayoutFont("ＭＳ Ｐ明朝", 13, true), true);
-  BitBtn4 =
-      MakeButton(this, "やーめった", {304, 32, 109, 25}, LayoutFont("ＭＳ Ｐ明朝", 16, true), true);
-  start_b = MakeButton(this, "ＳＴＡＲＴボタン", {0, 204, 413, 57},
-                       LayoutFont("ＭＳ Ｐゴシック", 19, true), true);
+  kougeki = MakeButton(this, "攻撃", mincho19, false);
+  place(kougeki, {304, 60, 109, 69});
+  magic = MakeButton(this, "まほう", mincho19, false);
+  place(magic, {304, 132, 109, 69});
+  BitBtn3 = MakeButton(this, "誰が作ったの？", LayoutFont("ＭＳ Ｐ明朝", 13, true), true);
+  place(BitBtn3, {304, 4, 109, 25});
+  BitBtn4 = MakeButton(this, "やーめった", LayoutFont("ＭＳ Ｐ明朝", 16, true), true);
+  place(BitBtn4, {304, 32, 109, 25});
+  start_b = MakeButton(this, "ＳＴＡＲＴボタン", LayoutFont("ＭＳ Ｐゴシック", 19, true), true);
+  place(start_b, {0, 204, 413, 57});
   cg2->stackUnder(start_b);
   setTabOrder(kougeki, magic);
   setTabOrder(magic, BitBtn3);
@@ -131,6 +143,12 @@ void TForm1::FormCreate() {
   Game.FlipStep = 0;
   Game.AttackCount = 0;
   Game.MagicCount = 0;
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // Once shown, the frame the window manager gave it counts as well.
+  if (!event->spontaneous()) QTimer::singleShot(0, this, [this] { qtui::KeepOnScreen(this); });
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -189,6 +207,7 @@ std::string TForm1::Asset(const char* name) const {
 bool TForm1::LoadGuarded(qtui::PictureControl* control, const char* name) {
   try {
     control->LoadFromFile(Asset(name));
+    DescribeScene(control, name);
     return true;
   } catch (const qtui::PictureLoadError&) {
     return false;
@@ -198,9 +217,15 @@ bool TForm1::LoadGuarded(qtui::PictureControl* control, const char* name) {
 void TForm1::LoadUnguarded(qtui::PictureControl* control, const char* name) {
   try {
     control->LoadFromFile(Asset(name));
+    DescribeScene(control, name);
   } catch (const qtui::PictureLoadError& error) {
     ReportOnce(error.what(), Asset(name));
   }
+}
+
+void TForm1::DescribeScene(qtui::PictureControl* control, const char* name) {
+  const SceneText text = SceneTextOf(QString::fromUtf8(name));
+  control->Describe(text.name, text.description);
 }
 
 void TForm1::ReportOnce(const std::string& message, const std::string& path) {

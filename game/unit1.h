@@ -70,12 +70,17 @@ class TForm1 : public QWidget {
   void PlayAttackSound();
   void PlayMusic(const std::string& name);
 
+  // Quick effects start each sound at what is heard now (still queued behind its channel's
+  // previous sound) instead of after the blocks already mixed; off as laid out.
+  void SetQuickEffects(bool on) { quickEffects_ = on; }
+
   // The battle flash blocks the UI thread for this long; tests may watch the wait instead.
   void SetSleep(std::function<void(int milliseconds)> sleep) { sleep_ = std::move(sleep); }
 
   static const QString kCaption;
 
  protected:
+  void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -93,6 +98,8 @@ class TForm1 : public QWidget {
   bool LoadGuarded(qtui::PictureControl* control, const char* name);
   void LoadUnguarded(qtui::PictureControl* control, const char* name);
   void ReportOnce(const std::string& message, const std::string& path);
+  // Tells screen readers what the picture just loaded into control shows.
+  void DescribeScene(qtui::PictureControl* control, const char* name);
 
   // Title, narration and ending (title_screens.cpp).
   void FlipTick(const char* pictureName);
@@ -124,7 +131,8 @@ class TForm1 : public QWidget {
   qtui::Dialogs* boxes_;
   std::function<void(int)> sleep_;
   std::set<std::string> reportedFiles_;
-  bool recordUnread_ = false;     // the record was there at start but could not be read
+  bool recordUnread_ = false;  // the record was there at start but could not be read
+  bool quickEffects_ = false;
   MixWave* AttackWave = nullptr;  // "1.wav"; null when it could not be opened
   MixWave* ButtonWave = nullptr;  // "2.wav"
 };

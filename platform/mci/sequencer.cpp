@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <utility>
 
@@ -119,7 +120,16 @@ int Sequencer::OnTick(void* data, int tick) {
 
 void Sequencer::Render(void* self, std::int16_t* frames, int count) {
   auto* sequencer = static_cast<Sequencer*>(self);
+  const int volume = MusicVolume();
+  if (volume != sequencer->renderedVolume_) {
+    sequencer->host_->SetVolume(volume);
+    sequencer->renderedVolume_ = volume;
+  }
   fluid_synth_write_s16(sequencer->host_->Synth(), count, frames, 0, 2, frames, 1, 2);
+  // The gain reaches new notes at once but not the reverb of the old ones: silence is made
+  // here, with the music still played on.
+  if (volume == 0)
+    std::memset(frames, 0, sizeof(std::int16_t) * 2 * static_cast<std::size_t>(count));
 
   EndWatch& watch = *sequencer->watch_;
   if (watch.idlePosted || !watch.endPosted.load(std::memory_order_relaxed)) return;

@@ -23,6 +23,7 @@
 #include "platform/mci/audio_output.h"
 #include "platform/mci/mci.h"
 #include "platform/mci/midi_song.h"
+#include "platform/mci/music_volume.h"
 #include "platform/mci/synth_host.h"
 #include "platform/messages/messages.h"
 
@@ -88,7 +89,8 @@ class Sequencer {
   std::unique_ptr<EndWatch> watch_;
   PlayerPtr player_;
   std::unique_ptr<AudioOutput> output_;
-  bool started_ = false;  // the current player was told to play
+  bool started_ = false;                   // the current player was told to play
+  int renderedVolume_ = kFullMusicVolume;  // the output's thread only: the level last applied
 };
 
 }  // namespace mci

@@ -80,6 +80,11 @@ double SynthHost::SampleRate() const {
   return rate;
 }
 
+void SynthHost::SetVolume(int percent) {
+  const double gain = percent >= 100 ? kGain : kGain * percent / 100.0;
+  fluid_synth_set_gain(synth_, static_cast<float>(gain));
+}
+
 PlayerPtr SynthHost::NewPlayer(const MidiSong& song, handle_midi_tick_func_t onTick,
                                void* tickData) const {
   PlayerPtr player(new_fluid_player(synth_));

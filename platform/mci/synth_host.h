@@ -35,6 +35,9 @@ class SynthHost {
   const std::string& Soundfont() const { return soundfont_; }
   fluid_synth_t* Synth() const { return synth_; }
   double SampleRate() const;
+  // The output level as a share (0..100 per cent) of the level the synthesizer was made with;
+  // 100 gives that level exactly. FluidSynth takes it on any thread.
+  void SetVolume(int percent);
 
   // A player loaded with the song, not started; null on failure. onTick (may be null) is
   // called on the thread that renders, once per step of the player's clock.

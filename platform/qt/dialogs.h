@@ -16,6 +16,9 @@ class Dialogs {
   virtual ~Dialogs() = default;
   // The window that owns the boxes from now on: each is centred on it and stays above it.
   virtual void SetOwner(QWidget* window) = 0;
+  // Boxes shown from now on are drawn this many times their size (fonts, icon, buttons), as the
+  // zoomed window they belong to is; 1 shows them as made.
+  virtual void SetScale(int factor) { (void)factor; }
   // Message box: one OK button, no icon, the application title as caption; each CR breaks a line.
   virtual void ShowMessage(const QString& text) = 0;
   // Confirmation box "確認" with the buttons Yes and No; true when Yes was chosen.

@@ -57,6 +57,18 @@ void PictureControl::Clear() {
   PictureChanged();
 }
 
+void PictureControl::SetScale(int factor) {
+  if (factor < 1 || factor == scale_) return;
+  scale_ = factor;
+  update();
+}
+
+void PictureControl::Describe(const QString& name, const QString& description) {
+  // Each setter announces its change to screen readers: set only what changed.
+  if (name != accessibleName()) setAccessibleName(name);
+  if (description != accessibleDescription()) setAccessibleDescription(description);
+}
+
 void PictureControl::PictureChanged() {
   update();
 }
@@ -72,7 +84,7 @@ void PictureControl::paintEvent(QPaintEvent*) {
   if (stretch_) {
     painter.drawImage(rect(), image_);
   } else {
-    painter.drawImage(QPoint(0, 0), image_);
+    painter.drawImage(QRect(QPoint(0, 0), image_.size() * scale_), image_);
   }
   paintedKey_ = image_.cacheKey();
 }

@@ -29,6 +29,9 @@ class PictureControl : public QWidget {
   void NewPicture(int width, int height);
   // Leaves the control without a picture: an empty display.
   void Clear();
+  // A picture that is not stretched is drawn with each pixel as a square of this side (a
+  // zoomed window); 1 by default.
+  void SetScale(int factor);
 
   bool HasPicture() const { return !image_.isNull(); }
   const QImage& Picture() const { return image_; }
@@ -37,6 +40,9 @@ class PictureControl : public QWidget {
   Canvas& GetCanvas() { return canvas_; }
   // QImage::cacheKey of the picture as last painted on screen (0 before the first paint).
   qint64 PaintedKey() const { return paintedKey_; }
+  // Tells screen readers what the control shows now: its accessible name and description,
+  // announced as changed.
+  void Describe(const QString& name, const QString& description);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -45,6 +51,7 @@ class PictureControl : public QWidget {
   void PictureChanged();
 
   bool stretch_;
+  int scale_ = 1;
   QImage image_;
   std::string fileName_;
   Canvas canvas_;

@@ -15,6 +15,7 @@ class QtDialogs : public Dialogs {
   explicit QtDialogs(QString applicationTitle);
 
   void SetOwner(QWidget* window) override { owner_ = window; }
+  void SetScale(int factor) override { scale_ = factor < 1 ? 1 : factor; }
   void ShowMessage(const QString& text) override;
   bool Confirm(const QString& text) override;
   void ShowError(const QString& text) override;
@@ -28,6 +29,7 @@ class QtDialogs : public Dialogs {
  private:
   QString applicationTitle_;
   QPointer<QWidget> owner_;  // forgets a window that is gone
+  int scale_ = 1;
 };
 
 }  // namespace qtui

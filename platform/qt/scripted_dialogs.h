@@ -27,6 +27,8 @@ class ScriptedDialogs : public Dialogs {
   void WhileOpen(std::function<void(const Box&)> hook) { whileOpen_ = std::move(hook); }
 
   void SetOwner(QWidget*) override {}
+  void SetScale(int factor) override { scale_ = factor; }
+  int Scale() const { return scale_; }
   void ShowMessage(const QString& text) override;
   bool Confirm(const QString& text) override;
   void ShowError(const QString& text) override;
@@ -42,6 +44,7 @@ class ScriptedDialogs : public Dialogs {
   std::deque<bool> answers_;
   std::function<void(const Box&)> whileOpen_;
   std::vector<Box> shown_;
+  int scale_ = 1;
 };
 
 }  // namespace qtui

@@ -68,6 +68,10 @@ std::string DriversWithoutSoundServer() {
 bool StartSdlAudio() {
   static std::once_flag once;
   std::call_once(once, [] {
+    // Left to SDL, SIGINT and SIGTERM would only queue a quit event nobody reads here: the
+    // program would no longer end on Ctrl+C or at logout. Overriding: not even the environment
+    // hands them to SDL.
+    SDL_SetHintWithPriority(SDL_HINT_NO_SIGNAL_HANDLERS, "1", SDL_HINT_OVERRIDE);
     SilenceAlsa();
     if (!Set("SDL_AUDIODRIVER") && !SoundServerMayListen()) {
       SDL_SetHint(SDL_HINT_AUDIODRIVER, DriversWithoutSoundServer().c_str());

@@ -5,7 +5,8 @@
 
 namespace wo {
 
-// SDL_InitSubSystem(SDL_INIT_AUDIO), after two precautions taken once per process:
+// SDL_InitSubSystem(SDL_INIT_AUDIO), after three precautions taken once per process:
+//  - SDL installs no signal handlers: SIGINT, SIGTERM and SIGHUP stay the program's own.
 //  - ALSA's own error printing is silenced: with no sound card it writes a dozen lines to
 //    stderr on every attempt; our callers report what failed in a line of their own.
 //  - Unless SDL_AUDIODRIVER chooses, the sound-server driver is tried only when a PulseAudio

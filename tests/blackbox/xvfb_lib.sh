@@ -5,9 +5,11 @@
 #   fail MSG    ends the test
 #   wait_for TENTHS CMD...      waits for CMD to succeed
 #   prepare_copy PROGRAM BIN_DIR    copies the program and its pictures into $work
-#   start_xvfb                  starts Xvfb on a free display and exports DISPLAY
+#   start_xvfb [SCREEN]         starts Xvfb on a free display (SCREEN, default 1024x768x24)
+#                               and exports DISPLAY
 #   start_game [ENV...]         starts $game_program (default: the copy in $work) in $work
-#                               under env ENV... (-u options first), sets game_pid
+#                               with the arguments game_args under env ENV... (-u options
+#                               first), sets game_pid
 #   wait_game_end               waits for the program's end, sets game_status
 
 work=$(mktemp -d)
@@ -15,6 +17,7 @@ xvfb_pid=
 game_pid=
 game_status=
 game_program=./brandel2
+game_args=()
 cleanup() {
   [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
@@ -61,7 +64,7 @@ start_xvfb() {
   # Xvfb picks a free display number itself and reports it, so parallel tests never share one.
   # -noreset: by default the server resets when its last client leaves (xdpyinfo below), and a
   # program connecting during that reset is refused ("could not connect to display").
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${1:-1024x768x24}" -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
   wait_for 100 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
   export DISPLAY=:$(head -n 1 "$work/display")
@@ -70,10 +73,11 @@ start_xvfb() {
 
 # In the sanitizer build, leaks inside the X libraries would turn the exit code; the game's own
 # code is leak-checked by its unit tests. A data folder of the test's own keeps any record the
-# game would keep there out of the user's.
+# game would keep there out of the user's, and a configuration folder of its own any settings.
 start_game() {
-  (cd "$work" && exec env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY "$@" XDG_DATA_HOME="$work/data" \
-    ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" "$game_program") >"$work/game.log" 2>&1 &
+  (cd "$work" && export XDG_CONFIG_HOME="$work/config" &&
+    exec env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY "$@" XDG_DATA_HOME="$work/data" \
+    ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" "$game_program" "${game_args[@]}") >"$work/game.log" 2>&1 &
   game_pid=$!
 }
 

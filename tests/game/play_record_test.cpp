@@ -272,7 +272,48 @@ TEST_F(GameTest, FifoAsRecordOrWaveIsRefusedAtOnce) {
   EXPECT_FALSE(std::filesystem::exists(RecordPath() + ".bak"));
 }
 
-TEST_F(GameTest, ReadOnlyFolderAtCloseKeepsTheWindowOpenAndATryLaterSaves) {
+// A folder the player may not write with a record that may be written (a shared install, a
+// folder made read-only): no temporary file can be made beside the record, so it is rewritten
+// in place. Locked for this user (EACCES, a stale temporary file that cannot be removed), or
+// for everybody (EPERM).
+TEST_F(GameTest, LockedFolderWithAWritableRecordIsRewrittenInPlace) {
+  WriteRecord("locked\r\n1\r\n0\r\n0\r\n0\r\n");
+  WriteFile(RecordPath() + ".tmp", "left by a killed save");
+  ASSERT_EQ(::chmod(Folder().c_str(), 0755), 0);
+  ASSERT_EQ(::chmod(RecordPath().c_str(), 0666), 0);
+  GameVariables v;
+  v.RecordText = "locked";
+  v.PlayCount = 2;
+  std::optional<int> code;
+  const bool ran = AsUnprivilegedUser([&] {
+    try {
+      WritePlayRecord(RecordPath(), v);
+      code = 0;
+    } catch (const InOutError& error) {
+      code = error.Code();
+    }
+  });
+  if (!ran) GTEST_SKIP() << "cannot drop privileges";
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(Record(), "locked\r\n2\r\n0\r\n0\r\n0\r\n");
+  EXPECT_EQ(ReadFile(RecordPath() + ".tmp"), "left by a killed save");
+  ::chmod(Folder().c_str(), 0700);
+
+  WriteAllPictures();
+  TForm1& form = Start();
+  form.show();
+  if (!MakeReadOnly(folder_.path().toStdString())) {
+    GTEST_SKIP() << "cannot make a folder read-only for this user (root without chattr +i)";
+  }
+  EXPECT_TRUE(form.close());
+  MakeWritable(folder_.path().toStdString());
+  EXPECT_TRUE(BoxTexts().empty());
+  EXPECT_EQ(Record(), "locked\r\n3\r\n0\r\n0\r\n0\r\n");
+}
+
+// Neither the folder nor the record may be written: the close is abandoned with the error box,
+// the window stays open and playable, and a later close saves.
+TEST_F(GameTest, ReadOnlyFolderAndRecordKeepTheWindowOpenAndATryLaterSaves) {
   WriteAllPictures();
   WriteRecord("ro\r\n1\r\n0\r\n0\r\n0\r\n");
   TForm1& form = Start();
@@ -280,8 +321,17 @@ TEST_F(GameTest, ReadOnlyFolderAtCloseKeepsTheWindowOpenAndATryLaterSaves) {
   if (!MakeReadOnly(folder_.path().toStdString())) {
     GTEST_SKIP() << "cannot make a folder read-only for this user (root without chattr +i)";
   }
-  EXPECT_FALSE(form.close());
+  const std::string lockRecord = "chattr +i '" + RecordPath() + "' 2>/dev/null";
+  const bool recordLocked = ::geteuid() == 0 ? std::system(lockRecord.c_str()) == 0
+                                             : ::chmod(RecordPath().c_str(), 0444) == 0;
+  const bool closed = form.close();
+  if (::geteuid() == 0) {
+    (void)std::system(("chattr -i '" + RecordPath() + "' 2>/dev/null").c_str());
+  }
+  ::chmod(RecordPath().c_str(), 0644);
   MakeWritable(folder_.path().toStdString());
+  ASSERT_TRUE(recordLocked);
+  EXPECT_FALSE(closed);
   EXPECT_EQ(BoxTexts(), std::vector<std::string>{"I/O ｴﾗｰ (103)"});
   EXPECT_TRUE(form.isVisible());
   EXPECT_EQ(Record(), "ro\r\n1\r\n0\r\n0\r\n0\r\n");

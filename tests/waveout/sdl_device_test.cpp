@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The SDL back end on SDL's dummy driver: a real-time thread that only consumes bytes.
+#include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -9,6 +11,7 @@
 #include <string>
 
 #include "platform/waveout/backend.h"
+#include "platform/waveout/sdl_audio_start.h"
 #include "realtime_support.h"
 
 namespace {
@@ -187,7 +190,8 @@ TEST(SdlDiskDevice, AStreamRefilledFromItsMessagesPlaysWithoutGaps) {
   // (over a second of sound) leave the draining thread ample time to refill.
   constexpr std::size_t kBlock = 2048, kQueued = 6, kTotal = 12 * kBlock;
   std::vector<char> expected(kTotal);
-  for (std::size_t i = 0; i < kTotal; ++i) expected[i] = static_cast<char>(1 + (i * 7 + i / 251) % 254);
+  for (std::size_t i = 0; i < kTotal; ++i)
+    expected[i] = static_cast<char>(1 + (i * 7 + i / 251) % 254);
   std::vector<Block> blocks;
   for (std::size_t i = 0; i < kQueued; ++i) blocks.emplace_back(kBlock, 0);
   HWAVEOUT device = nullptr;
@@ -224,6 +228,20 @@ TEST(SdlDiskDevice, AStreamRefilledFromItsMessagesPlaysWithoutGaps) {
   EXPECT_EQ(played.compare(start, kTotal, expected.data(), kTotal), 0) << "a gap or a wrong byte";
   EXPECT_EQ(played.find_first_not_of('\x80'), start) << "silence before the first block only";
   std::remove(raw.c_str());
+}
+
+// SDL leaves SIGINT, SIGTERM and SIGHUP to the program: with its own handlers Ctrl+C and a logout
+// would only queue a quit event that nothing here reads.
+TEST(SdlAudioStart, LeavesTheSignalsAlone) {
+  ASSERT_TRUE(kDummyDriver);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, SIG_DFL);
+  ASSERT_TRUE(wo::StartSdlAudio());
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction now {};
+    ASSERT_EQ(::sigaction(signal, nullptr, &now), 0);
+    EXPECT_EQ(now.sa_handler, SIG_DFL) << "SDL took signal " << signal;
+  }
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 }  // namespace
