@@ -91,6 +91,8 @@ std::int32_t ConsumedPosition(wo::HWAVEOUT device) {
 }
 
 std::int32_t EarliestStart() {
+  // Before the device's messages after a stall are handled, the timer may still run ahead.
+  KeepTimerWithDevice();
   const MixSession& session = *CurrentSession;
   const std::int32_t audible = CurrentPosition(session.device, session.goodWavePos);
   if (session.device == nullptr) return audible;
