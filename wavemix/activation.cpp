@@ -111,10 +111,11 @@ void OpenOutputDevice() {
 
 void CloseOutputDevice(MixSession* session) {
   if (!session->active || session->device == nullptr) return;
-  ResetOutput(session->device);  // mixPosition keeps the audible position for the next start
-  // What has been heard to its end is told now: nothing may pump again before the next
-  // activation, and then only if something is left to mix.
-  RetireEndedPlays();
+  ResetOutput(session->device);  // mixPosition: where the device stopped taking, for the next start
+  // What the device has taken it plays out or drops as it closes; either way it is done
+  // with it, and nothing may pump again before the next activation, so whatever ends there
+  // is told now.
+  RetirePlaysEndedBy(session->mixPosition);
   ReleasePlayingBlocks();
   FreeWaveBlocks(session->device);
   wo::waveOutClose(session->device);

@@ -76,6 +76,7 @@ void WaveMixFlushChannels(HMIXSESSION handle, std::int32_t channel, std::int32_t
   MixSession& session = *ValidateSession(handle);
   CurrentSession = &session;
   const ChannelRange range = CheckedRange(session, channel, flags);
+  RetireEndedPlays();  // what has been heard to its end is told, not dropped
 
   bool dropped = false;
   for (int i = range.first; i <= range.last; ++i) {

@@ -11,8 +11,7 @@ void WaveMixEndSession(HMIXSESSION handle) {
   WaveMixCloseChannels(session, 0, MixAllChannels);
   // Requests still held by MixPlayWait go back to the pool with the session.
   while (PlayNode* node = TakePending(*session)) ReturnPlayNode(node);
-  *session = MixSession{};  // both guard words stop matching
   CurrentSession = nullptr;
   LiveSession = nullptr;
-  delete session;
+  ReleaseHandleRecord(session, sizeof *session);  // zeroed: both guard words stop matching
 }

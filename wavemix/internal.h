@@ -3,6 +3,7 @@
 // Not part of the public interface.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -44,15 +45,33 @@ void ReturnPlayNode(PlayNode* node);
 
 // ---- Session and clock ------------------------------------------------------------------
 MixSession* ValidateSession(HMIXSESSION handle);  // "Invalid Session handle"
-bool IsLiveWave(const MixWave* wave);              // registered by WaveMixOpenWave
-void RegisterWave(MixWave* wave);
+// Waves loaded and not freed since, with the session they were loaded in. Waves the tests
+// build by hand belong to no session and pass for any.
+bool IsLiveWave(const MixWave* wave);  // in any session
+bool IsLiveWave(const MixWave* wave, const MixSession* session);
+void RegisterWave(MixWave* wave, const MixSession* owner = nullptr);
 void UnregisterWave(MixWave* wave);
+// Zero-filled memory for a record whose address is a handle (a session, a wave), at an
+// address never handed out before: a handle of an ended session or a freed wave can then
+// never name a later one. A released record is zeroed and keeps its address for the life of
+// the program. nullptr when memory runs out.
+void* AllocateHandleRecord(std::size_t size);
+void ReleaseHandleRecord(void* record, std::size_t size);
 void MixerStartup();
 std::int32_t ChooseBlockLength(std::int32_t fallback);
 std::int32_t AddOffset(std::uint32_t deviceCount, std::int32_t offset);
 std::int32_t SubtractOffset(std::uint32_t deviceCount, std::int32_t offset);
 std::int32_t CurrentPosition(wo::HWAVEOUT device, std::uint8_t mode);
+// What the device has taken from the blocks: the earliest position a remix can change.
+std::int32_t ConsumedPosition(wo::HWAVEOUT device);
+// Where a request that is to start at once starts: the audible position (in the session's
+// clock mode), but never before what the device has already taken.
+std::int32_t EarliestStart();
+// The next byte the device takes is stream position `position`; mixPosition follows.
 void SetPosition(std::int32_t position);
+// The timer clock, when used, is brought back to the device's audible position if they
+// have parted by more than a frame.
+void KeepTimerWithDevice();
 // Moves the clock back by `by` bytes (whole seconds of output); mixPosition is left alone.
 void ShiftClock(std::int32_t by);
 void ResetOutput(wo::HWAVEOUT device);
@@ -109,8 +128,19 @@ void MarkBlockFree(WaveBlock* block);
 void AppendPlayingBlock(WaveBlock* block);
 WaveBlock* UnlinkPlayingBlock(WaveBlock* block);
 void ReleasePlayingBlocks();
+// Appends the mixed block to the playing list and writes it; "Failed to write block to
+// device" when the device refuses it.
+void WriteBlock(WaveBlock* block);
 void PumpBlocks();
+// Retires (telling their notify windows) the requests whose end the device has played; does
+// nothing while the device is closed.
 void RetireEndedPlays();
+void RetirePlaysEndedBy(std::int32_t position);
+// A request mixed to its end but not yet heard, with nothing left at the device, would wait
+// for a block to come back that never comes (a device with a buffer of its own hears a
+// block's end after handing it back). Writes a frame of silence behind it, which comes back
+// once that end has been heard.
+void WriteSilenceForUnheardEnds();
 void RemixFromPosition(std::int32_t position, PlayNode* node);
 
 // ---- Activation -------------------------------------------------------------------------

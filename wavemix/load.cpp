@@ -35,7 +35,7 @@ struct PendingLoad {
     if (file != nullptr) mmio::mmioClose(file, 0);
     if (resource != nullptr) res::FreeResource(resource);
     std::free(samples);
-    std::free(wave);
+    ReleaseHandleRecord(wave, sizeof(MixWave));
   }
 };
 
@@ -255,7 +255,7 @@ MixWave* WaveMixOpenWave(HMIXSESSION handle, const char* source, res::HMODULE mo
   }
 
   PendingLoad load;
-  load.wave = static_cast<MixWave*>(std::calloc(1, sizeof(MixWave)));
+  load.wave = static_cast<MixWave*>(AllocateHandleRecord(sizeof(MixWave)));
   if (load.wave == nullptr) Fail(OutOfMemoryMessage);
 
   if (mode & MixOpenFromResource) {
@@ -294,7 +294,7 @@ MixWave* WaveMixOpenWave(HMIXSESSION handle, const char* source, res::HMODULE mo
   wave->header.dwFlags = 0;
   wave->header.dwLoops = 0;
   FillName(*wave, source, mode);
-  RegisterWave(wave);
+  RegisterWave(wave, session);
   load.wave = nullptr;
   load.samples = nullptr;
   return wave;
@@ -302,7 +302,10 @@ MixWave* WaveMixOpenWave(HMIXSESSION handle, const char* source, res::HMODULE mo
 
 void WaveMixFreeWave(HMIXSESSION handle, MixWave* wave) {
   MixSession* session = ValidateSession(handle);
-  if (!IsLiveWave(wave)) Fail("The given pointer was not valid");
+  if (!IsLiveWave(wave, session)) Fail("The given pointer was not valid");
+  // What has been heard to its end is told, not dropped.
+  CurrentSession = session;
+  RetireEndedPlays();
 
   for (int channel = 0; channel < MixChannelCount; ++channel) {
     if (session->channelTable[channel] != ClosedChannel()) DropWaveFromChannel(*session, channel, wave);
@@ -311,6 +314,6 @@ void WaveMixFreeWave(HMIXSESSION handle, MixWave* wave) {
 
   UnregisterWave(wave);
   std::free(wave->header.lpData);
-  std::free(wave);
+  ReleaseHandleRecord(wave, sizeof *wave);
 }
 

@@ -129,15 +129,18 @@ bool MixBlock(WaveBlock* block, bool write) {
   session.mixPosition = static_cast<std::int32_t>(
       static_cast<std::uint32_t>(session.mixPosition) + static_cast<std::uint32_t>(session.blockLength));
   if (!write) return true;
+  WriteBlock(block);
+  return true;
+}
 
+void WriteBlock(WaveBlock* block) {
   AppendPlayingBlock(block);
-  if (wo::waveOutWrite(session.device, &block->header, sizeof block->header) !=
+  if (wo::waveOutWrite(CurrentSession->device, &block->header, sizeof block->header) !=
       wo::MMSYSERR_NOERROR) {
     MarkBlockFree(block);
     UnlinkPlayingBlock(block);
     Fail("Failed to write block to device");
   }
-  return true;
 }
 
 }  // namespace wavemix

@@ -35,10 +35,10 @@ struct Placement {
 };
 
 // Places one node on its channel; true when the blocks already queued must be remixed.
-bool Place(MixSession& session, PlayNode& node, std::int32_t now) {
+// highPriority is the timing of the request that released it (see PlacePending).
+bool Place(MixSession& session, PlayNode& node, std::int32_t now, bool highPriority) {
   const int channel = node.Request.Channel;
   const std::uint32_t flags = node.Request.Flags & 0xFF;
-  const bool highPriority = (flags & MixPlayHighPriority) != 0;
   const std::int32_t mixPosition = session.mixPosition;
   PlayNode*& head = session.channelTable[channel];
   bool remix;
@@ -65,17 +65,19 @@ bool Place(MixSession& session, PlayNode& node, std::int32_t now) {
   return remix;
 }
 
-// Places every pending node. A node whose channel was closed or whose wave was freed while
+// Places every pending node. Requests held with MixPlayWait take the timing of the one that
+// releases them, so that they all start together: at once when it has MixPlayHighPriority,
+// else after the queued blocks. A node whose channel was closed or whose wave was freed while
 // it waited is dropped: a closed queue head is a marker, not a list.
-Placement PlacePending(MixSession& session, std::int32_t now) {
+Placement PlacePending(MixSession& session, std::int32_t now, bool highPriority) {
   Placement placement;
   while (PlayNode* node = TakePending(session)) {
     if (session.channelTable[node->Request.Channel] == ClosedChannel() ||
-        !IsLiveWave(node->Wave)) {
+        !IsLiveWave(node->Wave, &session)) {
       ReturnPlayNode(node);
       continue;
     }
-    if (Place(session, *node, now)) placement.remixNeeded = true;
+    if (Place(session, *node, now, highPriority)) placement.remixNeeded = true;
     placement.last = node;
   }
   return placement;
@@ -117,7 +119,7 @@ void WaveMixPlay(MixPlayParams* params) {
   MixSession& session = *ValidateSession(params->Session);
   CurrentSession = &session;
   if (params->Wave == nullptr) Fail("nil wave pointer passed to WaveMixPlay!");
-  if (!IsLiveWave(params->Wave)) Fail("The given pointer was not valid");
+  if (!IsLiveWave(params->Wave, &session)) Fail("The given pointer was not valid");
   if (!session.active) Fail("Wave device not allocated, call WaveMixActivate(hMixSession,TRUE)");
   if (session.openChannelCount == 0) Fail("You must open a channel before you can play a wave");
 
@@ -144,8 +146,9 @@ void WaveMixPlay(MixPlayParams* params) {
   if (flags & MixPlayWait) return;
 
   ResetClockIfIdle();
-  const std::int32_t now = CurrentPosition(session.device, session.goodWavePos);
-  const Placement placement = PlacePending(session, now);
+  const std::int32_t now = EarliestStart();
+  RetireEndedPlays();  // a queue replaced below tells what it has already played
+  const Placement placement = PlacePending(session, now, (flags & MixPlayHighPriority) != 0);
   if (placement.remixNeeded) {
     session.remixProc(placement.last->Start, placement.last);
     return;

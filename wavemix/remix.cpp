@@ -22,14 +22,16 @@ class PausedDevice {
 
 }  // namespace
 
-// The blocks are rebuilt from the audible position, whatever position the caller names: a
-// later one would skip what every other channel plays in between, an earlier one would play
-// it twice, and either would leave the clock out of step with the stream, so that requests
-// near the end would be retired late or never. Requests placed after the audible position
-// (at the old mix position) stay silent on their own channel until their start.
+// The blocks are rebuilt from what the device has taken, whatever position the caller
+// names: a later one would skip what every other channel plays in between, an earlier one
+// would play it twice, and either would leave the clock out of step with the stream, so that
+// requests near the end would be retired late or never. What the device has taken it plays
+// as it is, so the audible position would be too early on a device with a buffer of its own.
+// Requests placed after that position (at the old mix position) stay silent on their own
+// channel until their start.
 void RemixFromPosition(std::int32_t /*position*/, PlayNode* /*node*/) {
   MixSession& session = *CurrentSession;
-  ResetOutput(session.device);  // clock and mixPosition at the audible position
+  ResetOutput(session.device);  // clock and mixPosition where the device stopped taking
   ReleasePlayingBlocks();
 
   while (WaveBlock* block = TakeFreeBlock()) {
@@ -51,6 +53,7 @@ void RemixFromPosition(std::int32_t /*position*/, PlayNode* /*node*/) {
     }
     block = following;
   }
+  WriteSilenceForUnheardEnds();
 }
 
 }  // namespace wavemix

@@ -81,7 +81,7 @@ std::optional<MixConfig> ReadConfig(const MixConfig* given) {
 
 // Frees a session that failed its device checks and raises the message.
 [[noreturn]] void Abandon(MixSession* session, const std::string& message) {
-  delete session;
+  ReleaseHandleRecord(session, sizeof *session);
   CurrentSession = nullptr;
   LiveSession = nullptr;
   Fail(message);
@@ -91,7 +91,7 @@ std::optional<MixConfig> ReadConfig(const MixConfig* given) {
 
 MixSession* ValidateSession(HMIXSESSION handle) {
   // Only the live session's address is ever read through: a stale or foreign pointer is
-  // refused by comparison alone.
+  // refused by comparison alone, and no session is ever made at an ended one's address.
   if (handle == nullptr || handle != LiveSession || handle->headMagic != SessionMagic ||
       handle->tailMagic != SessionMagic) {
     Fail("Invalid Session handle");
@@ -141,8 +141,9 @@ HMIXSESSION WaveMixInitEx(const MixConfig* given) {
   const std::uint32_t deviceCount = wo::waveOutGetNumDevs();
   if (deviceCount == 0) Fail("No wave output devices available");
 
-  MixSession* session = new (std::nothrow) MixSession();
-  if (session == nullptr) Fail(OutOfMemoryMessage);
+  void* record = AllocateHandleRecord(sizeof(MixSession));
+  if (record == nullptr) Fail(OutOfMemoryMessage);
+  MixSession* session = new (record) MixSession();
   CurrentSession = session;
   LiveSession = session;
 

@@ -52,19 +52,23 @@ WAVEMIX_API bool HasPostedMessages();
 // Called on the posting thread after every successful post, so a GUI event loop can be
 // woken to drain the queue. It must not wait for the UI thread. May be replaced while other
 // threads post: once SetWakeHook returns, the old hook is neither running nor called again
-// (so clear it before what it wakes goes away). Not from within the hook itself.
+// (so clear it before what it wakes goes away). It replaces a WakeFd's hook too, for good.
+// Not from within the hook itself.
 WAVEMIX_API void SetWakeHook(std::function<void()> hook);
 
 // A file descriptor that becomes readable when messages are posted, for an event loop built
-// on poll, select or epoll. It installs itself as the wake hook (replacing any other) for its
-// lifetime; one burst of posts costs one write. UI thread:
+// on poll, select or epoll. It is the wake hook from its construction; one burst of posts
+// costs one write. WakeFds stack: a newer one takes over, and destroying it gives the wake-up
+// back to the hook in place before it (an older WakeFd, or the hook of SetWakeHook). UI
+// thread:
 //   poll on Fd() for reading; when readable: Acknowledge(), then DispatchPostedMessages().
 class WAVEMIX_API WakeFd {
  public:
   // Throws std::system_error when the system gives no descriptor. Messages already queued
   // make the descriptor readable at once.
   WakeFd();
-  // Withdraws the hook and closes the descriptor.
+  // Withdraws its hook, bringing back the one it replaced (readable at once if messages
+  // wait), and closes the descriptor.
   ~WakeFd();
   WakeFd(const WakeFd&) = delete;
   WakeFd& operator=(const WakeFd&) = delete;

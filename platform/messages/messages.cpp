@@ -8,8 +8,8 @@
 #include "platform/messages/messages.h"
 
 #include <algorithm>
-#include <atomic>
 #include <array>
+#include <atomic>
 #include <cctype>
 #include <map>
 #include <mutex>
@@ -17,6 +17,7 @@
 #include <thread>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 namespace msg {
 namespace {
@@ -66,6 +67,10 @@ struct State {
   std::function<void()> wakeHook;
   std::atomic<bool> wakeHookSet{false};
   std::atomic<int> wakeHookUsers{0};
+  // UI thread only: the WakeFds alive that have not been replaced by SetWakeHook, oldest
+  // first (the last one is the hook), and the hook that was in place before the first.
+  std::vector<WakeFd*> wakeFds;
+  std::function<void()> hookBeforeWakeFds;
 };
 
 // Never destroyed: an audio thread may still post while the program exits.
@@ -191,15 +196,59 @@ bool HasPostedMessages() {
   return s.queue.Size() > 0;
 }
 
-void SetWakeHook(std::function<void()> hook) {
+namespace {
+
+// Installs the hook and returns the one it replaces, which is then neither running nor
+// called again.
+std::function<void()> ExchangeWakeHook(std::function<void()> hook) {
   State& s = TheState();
   // Sequentially consistent on both sides: a poster either sees the hook withdrawn, or is
   // counted here and waited for.
   s.wakeHookSet.store(false);
   while (s.wakeHookUsers.load() != 0) std::this_thread::yield();
+  std::function<void()> old = std::move(s.wakeHook);
   const bool set = static_cast<bool>(hook);
   s.wakeHook = std::move(hook);
   s.wakeHookSet.store(set);
+  return old;
+}
+
+std::function<void()> HookOf(WakeFd* fd) {
+  return [fd] { fd->Signal(); };
+}
+
+}  // namespace
+
+void SetWakeHook(std::function<void()> hook) {
+  State& s = TheState();
+  // Replaces every WakeFd too: none of them comes back when it goes.
+  s.wakeFds.clear();
+  s.hookBeforeWakeFds = nullptr;
+  ExchangeWakeHook(std::move(hook));
+}
+
+void PushWakeFd(WakeFd* fd) {
+  State& s = TheState();
+  std::function<void()> before = ExchangeWakeHook(HookOf(fd));
+  if (s.wakeFds.empty()) s.hookBeforeWakeFds = std::move(before);
+  s.wakeFds.push_back(fd);
+}
+
+void RemoveWakeFd(WakeFd* fd) {
+  State& s = TheState();
+  const auto it = std::find(s.wakeFds.begin(), s.wakeFds.end(), fd);
+  if (it == s.wakeFds.end()) return;  // SetWakeHook replaced it meanwhile
+  const bool inUse = it + 1 == s.wakeFds.end();
+  s.wakeFds.erase(it);
+  if (!inUse) return;
+  if (s.wakeFds.empty()) {
+    ExchangeWakeHook(std::exchange(s.hookBeforeWakeFds, nullptr));
+    return;
+  }
+  WakeFd* previous = s.wakeFds.back();
+  ExchangeWakeHook(HookOf(previous));
+  // Posts made while the newer one listened would otherwise wait for the next post.
+  if (HasPostedMessages()) previous->Signal();
 }
 
 void ResetForTesting() {

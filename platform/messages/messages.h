@@ -22,6 +22,11 @@ LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // not exist or the queue is full.
 bool PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// WakeFd's bookkeeping (UI thread): the newest WakeFd alive is the wake hook; when it goes,
+// the one made before it, or the hook in place before the first, comes back.
+void PushWakeFd(WakeFd* fd);
+void RemoveWakeFd(WakeFd* fd);
+
 // Test support: forget every class, window and queued message.
 void ResetForTesting();
 

@@ -22,13 +22,13 @@ int MakeEventFd() {
 }  // namespace
 
 WakeFd::WakeFd() : fd_(MakeEventFd()) {
-  SetWakeHook([this] { Signal(); });
+  PushWakeFd(this);
   // Messages posted before the hook existed would otherwise wait for the next post.
   if (HasPostedMessages()) Signal();
 }
 
 WakeFd::~WakeFd() {
-  SetWakeHook(nullptr);
+  RemoveWakeFd(this);
   ::close(fd_);
 }
 

@@ -2,7 +2,9 @@
 #include "platform/messages/messages.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
 
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -171,6 +173,55 @@ TEST_F(Messages, TheWakeHookRunsAfterEverySuccessfulPost) {
   msg::SetWakeHook(nullptr);
   msg::PostMessage(w, 1, 0, 0);
   EXPECT_EQ(wakes, 2);
+}
+
+// WakeFds stack: the newest is the hook, and each one destroyed gives the wake-up back to
+// the hook in place before it, in whatever order they go; SetWakeHook replaces them for good.
+TEST_F(Messages, DestroyingAWakeFdBringsBackTheHookBeforeIt) {
+  const auto readable = [](const msg::WakeFd& fd) {
+    pollfd p{fd.Fd(), POLLIN, 0};
+    return poll(&p, 1, 0) == 1;
+  };
+  int hookWakes = 0;
+  msg::SetWakeHook([&hookWakes] { ++hookWakes; });
+  const msg::HWND w = msg::CreateWindow("Recorder", 0);
+  {
+    msg::WakeFd first;
+    {
+      msg::WakeFd second;
+      msg::PostMessage(w, 1, 0, 0);
+      EXPECT_TRUE(readable(second));
+      EXPECT_FALSE(readable(first));
+    }
+    EXPECT_TRUE(readable(first)) << "back in place, and a message waits";
+    first.Acknowledge();
+    msg::DispatchPostedMessages();
+    msg::PostMessage(w, 1, 0, 0);
+    EXPECT_TRUE(readable(first));
+    msg::DispatchPostedMessages();
+  }
+  EXPECT_EQ(hookWakes, 0);
+  msg::PostMessage(w, 1, 0, 0);
+  EXPECT_EQ(hookWakes, 1) << "the hook from before the first WakeFd";
+
+  {
+    auto older = std::make_unique<msg::WakeFd>();
+    msg::WakeFd newer;
+    older.reset();  // not the hook: nothing changes
+    newer.Acknowledge();
+    msg::DispatchPostedMessages();
+    msg::PostMessage(w, 1, 0, 0);
+    EXPECT_TRUE(readable(newer));
+  }
+  msg::PostMessage(w, 1, 0, 0);
+  EXPECT_EQ(hookWakes, 2);
+
+  {
+    msg::WakeFd replaced;
+    msg::SetWakeHook(nullptr);
+  }
+  msg::PostMessage(w, 1, 0, 0);
+  EXPECT_EQ(hookWakes, 2) << "a WakeFd replaced by SetWakeHook does not bring anything back";
 }
 
 }  // namespace

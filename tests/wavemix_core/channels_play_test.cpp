@@ -223,6 +223,30 @@ TEST_F(PlayTest, HeldRequestsStartTogetherWithTheNextPlainOne) {
   EXPECT_FALSE(device_->IsPaused());
 }
 
+// Held requests take the timing of the request that releases them, whatever its flags:
+// all start on the sample it starts on.
+TEST_F(PlayTest, HeldRequestsStartTogetherWithTheOneThatReleasesThem) {
+  Start();
+  HandWave untouched(Ramp(30000));
+  Play(0, untouched);  // keeps blocks queued, so that "at once" and "after them" differ
+  Advance(50);
+  const std::int32_t audible = wavemix::CurrentPosition(S().device, 1);
+  ASSERT_LT(audible, S().mixPosition);
+
+  Play(2, wave_, MixPlayWait);
+  Play(3, wave_, MixPlayWait);
+  Play(1, wave_, MixPlayHighPriority);
+  for (int channel : {1, 2, 3}) EXPECT_EQ(S().channelTable[channel]->Start, audible) << channel;
+
+  WaveMixFlushChannels(session_, MixAllChannels, MixAllChannels);
+  Play(0, untouched);
+  Advance(50);
+  Play(2, wave_, MixPlayWait | MixPlayHighPriority);
+  Play(1, wave_);
+  const std::int32_t mixed = S().mixPosition;
+  for (int channel : {1, 2}) EXPECT_EQ(S().channelTable[channel]->Start, mixed) << channel;
+}
+
 TEST_F(PlayTest, HeldRequestOnAChannelClosedMeanwhileIsDropped) {
   Start();
   Play(3, wave_, MixPlayWait);
@@ -361,6 +385,50 @@ TEST_F(NoticeTest, FlushedAndReplacedRequestsGetNone) {
   ASSERT_EQ(Notices().size(), 1u);
   EXPECT_EQ(Notices()[0].channel, 1u);
   EXPECT_EQ(Notices()[0].wave, reinterpret_cast<msg::LPARAM>(replacement.get()));
+}
+
+// A request heard to its end whose notice is not out yet (its block has not come back) is
+// told when a flush, close, replacement or the freeing of its wave finds it; one not heard
+// to its end is dropped without a notice.
+TEST_F(NoticeTest, ADropThatFindsTheEndAlreadyHeardTellsIt) {
+  for (const int drop : {0, 1, 2, 3}) {
+    SCOPED_TRACE(drop);
+    Start();
+    Notices().clear();
+    MixWave* heard = Load(Ramp(1000));  // heard to its end at 91 ms; its block is back at 186
+    HandWave longer(Ramp(20000));
+    HandWave replacement(Ramp(100));
+    Play(0, heard, 0, 0, NotifyWindow());
+    Play(1, longer, 0, 0, NotifyWindow());
+    Advance(120);
+    ASSERT_TRUE(Notices().empty());
+    const std::uint32_t droppedAt = device_->NowMs();
+    switch (drop) {
+      case 0:
+        WaveMixFlushChannels(session_, 0, 0);
+        break;
+      case 1:
+        WaveMixCloseChannels(session_, 0, 0);
+        break;
+      case 2:
+        Play(0, replacement, MixPlayClearQueue);
+        break;
+      default:
+        WaveMixFreeWave(session_, heard);
+        break;
+    }
+    WaveMixFlushChannels(session_, 1, 0);
+    Advance(1000);
+    ASSERT_GE(Notices().size(), 1u);
+    EXPECT_EQ(Notices()[0].wave, reinterpret_cast<msg::LPARAM>(heard));
+    EXPECT_EQ(Notices()[0].channel, 0u);
+    EXPECT_EQ(Notices()[0].atMs, droppedAt);
+    for (std::size_t i = 1; i < Notices().size(); ++i) {
+      EXPECT_EQ(Notices()[i].wave, reinterpret_cast<msg::LPARAM>(replacement.get()));
+    }
+    if (drop != 3) WaveMixFreeWave(session_, heard);
+    WaveMixEndSession(session_);
+  }
 }
 
 TEST_F(NoticeTest, NoNoticeWithoutAWindow) {

@@ -109,5 +109,45 @@ TEST_F(ClockTest, ResetOutputKeepsTheAudiblePositionOnTheTimerClock) {
   EXPECT_EQ(session_->mixPosition, 882);
 }
 
+// A stall of the calling thread (time passes, no message is handled) lets the device run
+// dry while the timer runs on. The first block handed back afterwards brings the timer clock
+// back to the device, so a stall costs the dropout it causes and nothing after it: the next
+// high-priority request starts where the device is, and no channel skips.
+TEST_F(ClockTest, AfterAStallTheTimerClockIsBroughtBackToTheDevice) {
+  WriteSettings("[default]\nWaveBlocks=2\nWaveBlockLen=512\n");  // small blocks run dry at once
+  Start();
+  ASSERT_NE(session_->goodWavePos, 1);
+  HandWave untouched(Ramp(20000));
+  HandWave silent(Constant(300, 128));
+  Play(0, untouched, 0, MixLoopForever);
+  // Played after the device's messages are handled, or before (the first thing after the
+  // stall).
+  for (const auto& [stall, playFirst] :
+       {std::pair{1000u, false}, {50u, false}, {120u, true}, {70u, false}, {300u, true}}) {
+    SCOPED_TRACE(stall);
+    Advance(100);
+    device_->Advance(stall, {});  // nobody handles the device's messages meanwhile
+    if (!playFirst) {
+      Advance(0);
+      EXPECT_LE(std::abs(TimerPosition() - DevicePosition()), 11) << "a millisecond at most";
+    }
+    const std::int32_t device = DevicePosition();
+    Play(1, silent, MixPlayHighPriority);
+    const std::int32_t late = session_->channelTable[1]->Start - device;
+    EXPECT_GE(late, 0);
+    EXPECT_LE(late, 11) << "starts where the device is, within the timer's millisecond";
+    Advance(0);
+  }
+  Advance(500);
+  std::vector<std::uint8_t> heard;
+  for (const std::uint8_t b : Recording()) {
+    if (b != 128) heard.push_back(b);  // the dropouts
+  }
+  ASSERT_GT(heard.size(), 5000u);
+  for (std::size_t i = 0; i < heard.size(); ++i) {
+    ASSERT_EQ(heard[i], untouched.samples()[i % 20000]) << "skipped or repeated at " << i;
+  }
+}
+
 }  // namespace
 }  // namespace mixtest

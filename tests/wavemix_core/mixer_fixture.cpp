@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "mixer_fixture.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <fstream>
-#include <unistd.h>
+
+#include "../wavemix_load/wave_images.h"
 
 namespace mixtest {
 
@@ -112,11 +115,16 @@ HMIXSESSION MixerTest::Start() {
 
 void MixerTest::Play(int channel, HandWave& wave, std::uint32_t flags, std::uint16_t loops,
                      msg::HWND notify) {
+  Play(channel, wave.get(), flags, loops, notify);
+}
+
+void MixerTest::Play(int channel, MixWave* wave, std::uint32_t flags, std::uint16_t loops,
+                     msg::HWND notify) {
   MixPlayParams params{};
   params.Size = sizeof params;
   params.Session = session_;
   params.Channel = channel;
-  params.Wave = wave.get();
+  params.Wave = wave;
   params.NotifyWindow = notify;
   params.Flags = flags;
   params.Loops = loops;
@@ -129,6 +137,16 @@ msg::HWND MixerTest::NotifyWindow() {
     notifyWindow_ = msg::CreateWindow("MixcoreNotice", 0);
   }
   return notifyWindow_;
+}
+
+MixWave* MixerTest::Load(const std::vector<std::uint8_t>& samples) {
+  waveimage::Bytes image = waveimage::Wave(1, 11025, 8, samples);
+  mmio::MMIOINFO info{};
+  info.fccIOProc = mmio::FOURCC_MEM;
+  info.pchBuffer = reinterpret_cast<char*>(image.data());
+  info.cchBuffer = static_cast<std::int32_t>(image.size());
+  return WaveMixOpenWave(session_, reinterpret_cast<const char*>(&info), nullptr,
+                         MixOpenFromMemory);
 }
 
 int MixerTest::FreeNodeCount() const {

@@ -67,8 +67,12 @@ class MixerTest : public ::testing::Test {
   // A plain request; flags and loops as given.
   void Play(int channel, HandWave& wave, std::uint32_t flags = 0, std::uint16_t loops = 0,
             msg::HWND notify = 0);
+  void Play(int channel, MixWave* wave, std::uint32_t flags = 0, std::uint16_t loops = 0,
+            msg::HWND notify = 0);
 
   msg::HWND NotifyWindow();            // created on first use
+  // WaveMixOpenWave of a memory image of these 8-bit mono samples at 11025 Hz.
+  MixWave* Load(const std::vector<std::uint8_t>& samples);
 
   int FreeNodeCount() const;
   const std::vector<std::uint8_t>& Recording() const { return device_->Recording(); }

@@ -175,8 +175,9 @@ TEST_F(RemixFromTheAudiblePosition, UntouchedChannelsPlayOnAndEveryRequestIsTold
   Play(0, untouched, MixPlayWait);
   Play(1, a, 0, 0, notify);  // 0..999, heard by 91 ms; its block comes back at 186 ms
   Advance(120);              // 1323 bytes heard
-  Play(1, b, MixPlayHighPriority, 0, notify);
-  EXPECT_EQ(session_->channelTable[1]->Next->Start, 1323) << "not before what is heard";
+  Play(1, b, MixPlayHighPriority, 0, notify);  // a, heard to its end, is told first
+  ASSERT_EQ(session_->channelTable[1]->Wave, b.get());
+  EXPECT_EQ(session_->channelTable[1]->Start, 1323) << "not before what is heard";
   Advance(120);
   Play(2, c, 0, 0, notify);
   const std::int32_t mixed = session_->mixPosition;

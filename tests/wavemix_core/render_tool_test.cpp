@@ -174,6 +174,27 @@ TEST_F(RenderToolTest, ReportsMixerErrorsAndGoesOn) {
             "line 11: The given pointer was not valid\n");
 }
 
+// A name keeps naming the wave it was opened with: once freed it is refused, even when a
+// later wave is loaded where the freed one was.
+TEST_F(RenderToolTest, AFreedWavesNameStaysRefused) {
+  WaveFile("a.wav", Ramp(500, 0));
+  const Result result = Run(Script("channels all\n"
+                                   "activate\n"
+                                   "open s1 a.wav\n"
+                                   "free s1\n"
+                                   "open b a.wav\n"
+                                   "free s1\n"
+                                   "play 7 s1\n"
+                                   "play 7 b notify\n"
+                                   "wait 300\n") +
+                            " out.wav");
+  EXPECT_EQ(result.status, 0) << Stderr();
+  EXPECT_EQ(result.out,
+            "line 6: The given pointer was not valid\n"
+            "line 7: The given pointer was not valid\n"
+            "done 7 b 186\n");
+}
+
 TEST_F(RenderToolTest, StereoConfigWritesAStereoFile) {
   WaveFile("a.wav", Ramp(100, 0));
   const Result result = Run(Script("config stereo rate 22\nwait 10\n") + " out.wav");

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Session creation: the WAVEMIX.INI rows through the virtual device, the failures and the
 // state each leaves, and handle validation.
+#include <memory>
+
 #include "mixer_fixture.h"
+#include "wavemix/twavemix.h"
 
 namespace mixtest {
 namespace {
@@ -258,6 +261,53 @@ TEST_F(SettingsTest, AnEndedSessionsHandleIsRefused) {
   ExpectMessage([&] { WaveMixFlushChannels(old, 0, MixAllChannels); }, "Invalid Session handle");
   EXPECT_EQ(wavemix::DeviceOwner, nullptr);
   EXPECT_NE(Init(), nullptr);
+}
+
+// A handle names one session or one wave for ever, however memory is reused: an ended
+// session's handle never passes for a later session, a freed wave's never for a later wave,
+// and a wave works only in the session it was loaded in.
+TEST_F(SettingsTest, HandlesOfEndedSessionsAndFreedWavesNeverNameLaterOnes) {
+  std::vector<HMIXSESSION> ended;
+  std::vector<MixWave*> orphaned;
+  for (int i = 0; i < 50; ++i) {
+    Init();
+    orphaned.push_back(Load(Ramp(100)));  // left behind by its session
+    ended.push_back(session_);
+    WaveMixEndSession(session_);
+  }
+  Start();
+  for (HMIXSESSION old : ended) {
+    ASSERT_NE(old, session_);
+    ExpectMessage([&] { WaveMixFlushChannels(old, 0, MixAllChannels); }, "Invalid Session handle");
+  }
+  MixPlayParams params{sizeof params, session_, 0, orphaned.back(), 0, 0, 0};
+  ExpectMessage([&] { WaveMixPlay(&params); }, "The given pointer was not valid");
+  ExpectMessage([&] { WaveMixFreeWave(session_, orphaned.back()); },
+                "The given pointer was not valid");
+
+  std::vector<MixWave*> freed;
+  for (int i = 0; i < 50; ++i) {
+    freed.push_back(Load(Ramp(100)));
+    WaveMixFreeWave(session_, freed.back());
+  }
+  MixWave* live = Load(Ramp(100));
+  for (MixWave* gone : freed) {
+    ASSERT_NE(gone, live);
+    ExpectMessage([&] { WaveMixFreeWave(session_, gone); }, "The given pointer was not valid");
+  }
+  params.Wave = live;
+  WaveMixPlay(&params);
+  WaveMixFreeWave(session_, live);
+  WaveMixEndSession(session_);
+
+  // A component whose session another caller ended leaves the next session alone.
+  auto component = std::make_unique<TWaveMix>();
+  WaveMixEndSession(component->Session());
+  HMIXSESSION next = WaveMixInit();
+  component.reset();
+  EXPECT_EQ(wavemix::LiveSession, next);
+  EXPECT_EQ(wavemix::ValidateSession(next), next);
+  WaveMixEndSession(next);
 }
 
 }  // namespace
