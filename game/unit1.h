@@ -68,6 +68,8 @@ class TForm1 : public QWidget {
   // Sound and music (game_sound.cpp); every failure is swallowed.
   void PlayButtonSound();
   void PlayAttackSound();
+  // Both of an attack or magic press, starting on the same sample.
+  void PlayPressSounds();
   void PlayMusic(const std::string& name);
 
   // The battle flash blocks the UI thread for this long; tests may watch the wait instead.
@@ -127,6 +129,7 @@ class TForm1 : public QWidget {
   bool recordUnread_ = false;     // the record was there at start but could not be read
   MixWave* AttackWave = nullptr;  // "1.wav"; null when it could not be opened
   MixWave* ButtonWave = nullptr;  // "2.wav"
+  bool buttonHeld_ = false;       // a button sound waits for a request to release it
 };
 
 }  // namespace brandel
