@@ -21,8 +21,16 @@ struct WaveOutDevice {
 
   virtual MMRESULT Prepare(WAVEHDR* header) { return stream.Prepare(header); }
   virtual MMRESULT Write(WAVEHDR* header) { return stream.Write(header); }
-  // Bytes audible so far since open or the last reset (the front end reports whole frames).
-  virtual std::uint64_t Position() { return stream.PlayedBytes(); }
+  // Both counts since open or the last reset, read at one moment (the front end reports
+  // whole frames). A device without a buffer of its own hears what it takes at once.
+  struct Positions {
+    std::uint64_t consumed;  // taken from the blocks: the device cannot give these back
+    std::int64_t audible;    // consumed less what the device's own buffer still holds
+  };
+  virtual Positions GetPositions() {
+    const std::uint64_t played = stream.PlayedBytes();
+    return {played, static_cast<std::int64_t>(played)};
+  }
 
   const PCMWAVEFORMAT format;
   const msg::HWND callbackWindow;

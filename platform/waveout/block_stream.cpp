@@ -141,7 +141,6 @@ void BlockStream::Reset() {
     }
     frontOffset_ = 0;
     played_ = 0;
-    lastConsumedBlockBytes_ = 0;
   }
   for (Slot& slot : slots_) {
     if (slot.header == nullptr || !slot.outstanding) continue;
@@ -173,7 +172,7 @@ std::uint64_t BlockStream::PlayedBytes() const {
 
 BlockStream::PlayedSnapshot BlockStream::Snapshot() const {
   std::lock_guard guard(lock_);
-  return {played_, lastConsumedBlockBytes_, lastConsumedAt_};
+  return {played_, lastConsumedBlockBytes_};
 }
 
 std::uint32_t BlockStream::BytesToBlockEnd() const {
@@ -207,7 +206,6 @@ BlockStream::Consumed BlockStream::Consume(std::uint8_t* out, std::uint32_t n) {
     const std::uint32_t frames = std::min(n, (done + frameBytes_ - 1) / frameBytes_ * frameBytes_);
     played_ += frames;
     lastConsumedBlockBytes_ = frames;
-    lastConsumedAt_ = std::chrono::steady_clock::now();
     result.blockBytes = done;
     for (; unposted_.count > 0; unposted_.Pop()) finished[finishedCount++] = unposted_.Front();
   }

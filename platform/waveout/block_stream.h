@@ -17,7 +17,6 @@
 #pragma once
 
 #include <array>
-#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <vector>
@@ -50,12 +49,12 @@ class BlockStream {
   bool IsPaused() const;
   int QueuedBlocks() const;           // written and not yet played to the end
   std::uint64_t PlayedBytes() const;  // whole frames of block bytes played since open or reset
-  // PlayedBytes together with what the latest Consume took from blocks, and when: a device
-  // with a buffer of its own estimates from these how much of it is still unheard.
+  // PlayedBytes together with what the latest Consume took from blocks: a device with a
+  // buffer of its own tells from these how much of it is still unheard. A reset keeps the
+  // latter, since the device's buffer still plays it.
   struct PlayedSnapshot {
     std::uint64_t played;
     std::uint32_t lastConsumedBlockBytes;
-    std::chrono::steady_clock::time_point lastConsumedAt;
   };
   PlayedSnapshot Snapshot() const;
 
@@ -123,7 +122,6 @@ class BlockStream {
   bool paused_ = false;
   std::uint64_t played_ = 0;
   std::uint32_t lastConsumedBlockBytes_ = 0;
-  std::chrono::steady_clock::time_point lastConsumedAt_{};
   Ring<Finished, 2 * kMaxHeaders> unposted_;  // finished, waiting for room in the message queue
 };
 

@@ -12,7 +12,6 @@
 #include <SDL2/SDL.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -24,7 +23,6 @@
 namespace wo {
 namespace {
 
-using Clock = std::chrono::steady_clock;
 constexpr const char* kOnlyDefaultDeviceName = "System audio output device";
 constexpr const char* kDefaultOutputName = "Default output";
 
@@ -64,16 +62,13 @@ class SdlDevice final : public WaveOutDevice {
     return true;
   }
 
-  // What the callback took from blocks is heard over the time its buffer lasts; the part
-  // of it not yet heard is not played yet.
-  std::uint64_t Position() override {
+  // SDL asks for the next buffer once the driver has taken the previous one, so what the
+  // latest callback took from blocks counts as heard when the next callback comes (at once
+  // when that one finds nothing to take). Never early, and the step falls on a callback,
+  // where "block finished" messages are posted, so a pump sees it as soon as it can.
+  Positions GetPositions() override {
     const BlockStream::PlayedSnapshot s = stream.Snapshot();
-    const auto sinceNs =
-        std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - s.lastConsumedAt).count();
-    const std::uint64_t heard =
-        sinceNs <= 0 ? 0 : static_cast<std::uint64_t>(sinceNs) * format.nAvgBytesPerSec / 1'000'000'000u;
-    const std::uint64_t unheard = s.lastConsumedBlockBytes > heard ? s.lastConsumedBlockBytes - heard : 0;
-    return s.played - std::min(unheard, s.played);
+    return {s.played, static_cast<std::int64_t>(s.played) - s.lastConsumedBlockBytes};
   }
 
  private:

@@ -58,6 +58,14 @@ WaveOutDevice* Find(HWAVEOUT handle) {
   return nullptr;
 }
 
+// Whole frames, rounded down (also below 0): a position inside a stereo frame would swap the
+// channels of whatever the caller starts there.
+std::int64_t WholeFrames(std::int64_t bytes, const PCMWAVEFORMAT& format) {
+  const std::int64_t frame = format.nBlockAlign == 0 ? 1 : format.nBlockAlign;
+  const std::int64_t frames = bytes / frame - (bytes % frame < 0 ? 1 : 0);
+  return frames * frame;
+}
+
 // WAVE_MAPPER plays on device 0.
 bool MapDevice(std::uint32_t* deviceId, MMRESULT* error) {
   const std::uint32_t count = Current().DeviceCount();
@@ -173,10 +181,21 @@ MMRESULT waveOutGetPosition(HWAVEOUT handle, MMTIME* time, std::uint32_t size) {
   if (device == nullptr) return MMSYSERR_INVALHANDLE;
   if (time == nullptr || size < sizeof(MMTIME)) return MMSYSERR_INVALPARAM;
   time->wType = TIME_BYTES;  // the one format kept; asked for another, bytes are given
-  // Whole frames: a position inside a stereo frame would swap the channels of whatever the
-  // caller starts there.
-  const std::uint64_t frame = device->format.nBlockAlign;
-  time->cb = static_cast<std::uint32_t>(device->Position() / frame * frame);
+  const std::int64_t audible = WholeFrames(device->GetPositions().audible, device->format);
+  time->cb = static_cast<std::uint32_t>(std::max<std::int64_t>(audible, 0));
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveOutGetPositions(HWAVEOUT handle, WaveOutPositions* positions) {
+  WaveOutDevice* device = Find(handle);
+  if (device == nullptr) return MMSYSERR_INVALHANDLE;
+  if (positions == nullptr) return MMSYSERR_INVALPARAM;
+  const WaveOutDevice::Positions p = device->GetPositions();
+  // Counts wrap at 32 bits, as the classic position does; differences stay exact.
+  positions->consumed = static_cast<std::uint32_t>(
+      WholeFrames(static_cast<std::int64_t>(p.consumed), device->format));
+  positions->audible =
+      static_cast<std::int32_t>(static_cast<std::uint32_t>(WholeFrames(p.audible, device->format)));
   return MMSYSERR_NOERROR;
 }
 

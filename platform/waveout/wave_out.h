@@ -71,6 +71,15 @@ struct MMTIME {
   std::uint32_t cb;     // bytes played since open or the last reset
 };
 
+// A device's two positions at one moment, in bytes (whole frames) since open or the last
+// reset. `consumed` is what it has taken from the written blocks and can no longer give back;
+// `audible` trails it by what the device's own buffer still holds. Right after a reset that
+// buffer may still play what was taken before it, so `audible` may be negative.
+struct WaveOutPositions {
+  std::uint32_t consumed;
+  std::int32_t audible;
+};
+
 using HWAVEOUT = struct WaveOutDevice*;
 
 // Device numbers: 0 is the system's default output, the back end's other devices follow.
@@ -90,8 +99,12 @@ MMRESULT waveOutRestart(HWAVEOUT device);
 // Stops at once, marks every written block done (each still gets its MM_WOM_DONE later)
 // and restarts the position at 0.
 MMRESULT waveOutReset(HWAVEOUT device);
-// Bytes the device has consumed minus what still sits in its own buffer, in whole frames.
+// Bytes the device has consumed minus what still sits in its own buffer, in whole frames,
+// from 0 (see waveOutGetPositions).
 MMRESULT waveOutGetPosition(HWAVEOUT device, MMTIME* time, std::uint32_t size);
+// Both positions, for a caller that must know what it can still replace (consumed) as well
+// as what has been heard (audible).
+MMRESULT waveOutGetPositions(HWAVEOUT device, WaveOutPositions* positions);
 
 // Millisecond clock; under the virtual device it is the virtual clock.
 std::uint32_t timeGetTime();

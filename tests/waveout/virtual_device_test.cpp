@@ -166,6 +166,10 @@ TEST_F(VirtualDeviceTest, PauseHoldsThePositionAndRecordsSilenceUntilRestart) {
   EXPECT_TRUE(vd->IsPaused());
   vd->Advance(10, Drain);  // 220
   EXPECT_EQ(Position(), 110u);
+  WaveOutPositions both{};
+  ASSERT_EQ(waveOutGetPositions(device, &both), 0u);
+  EXPECT_EQ(both.consumed, 110u) << "no buffer of its own: what it takes is heard at once";
+  EXPECT_EQ(both.audible, 110);
   ASSERT_EQ(waveOutRestart(device), 0u);
   vd->Advance(30, Drain);  // 551
   const auto& rec = vd->Recording();
