@@ -185,6 +185,33 @@ TEST_F(SdlDeviceTest, AStaleDoneMessageDoesNotMarkABlockWrittenAgain) {
   EXPECT_EQ(waveOutClose(device), 0u);
 }
 
+// Towards the system the stream is open only while there is something to play: it closes
+// once run dry and opens again at the next write. Each block still comes back once, and the
+// position stands while closed and goes on from there.
+TEST_F(SdlDeviceTest, ADryStreamClosesAndTheNextWriteOpensItWhereItStood) {
+  Open(1, 11025);
+  EXPECT_FALSE(device->Streaming());
+  Block a(2048, 1), b(2048, 2), c(1024, 3);
+  Write(a);
+  EXPECT_TRUE(device->Streaming());
+  ASSERT_TRUE(DrainUntil([] { return received.size() == 1; }));
+  ASSERT_TRUE(DrainUntil([&] { return !device->Streaming(); }));
+  EXPECT_EQ(PositionOf(device), 2048u);
+  DrainFor(std::chrono::milliseconds(100));
+  EXPECT_EQ(PositionOf(device), 2048u) << "the position stands while closed";
+
+  Write(b);
+  Write(c);
+  EXPECT_TRUE(device->Streaming());
+  ASSERT_TRUE(DrainUntil([] { return received.size() == 3; }));
+  EXPECT_TRUE(a.Done() && b.Done() && c.Done());
+  ASSERT_TRUE(DrainUntil([&] { return PositionOf(device) == 5120u; }));
+  ASSERT_TRUE(DrainUntil([&] { return !device->Streaming(); }));
+  DrainFor(std::chrono::milliseconds(50));
+  EXPECT_EQ(received.size(), 3u) << "one message a write";
+  EXPECT_EQ(waveOutClose(device), 0u);
+}
+
 // SDL's disk driver writes what the device plays to a file, in real time: a stream kept
 // fed from the block-done messages, as the mixer feeds it, comes out whole and unbroken, in
 // signed 16-bit samples.
