@@ -42,11 +42,15 @@ std::uint16_t DeviceBufferFrames(std::uint32_t rate, std::uint32_t longestBlockF
 // How long the stream stays open towards the server once the queue has run dry: long
 // enough for what SDL and the server still hold to be heard.
 constexpr std::uint32_t kIdleMs = 300;
+// Silence ahead of the first block of a newly opened stream: a server that mixes a new
+// stream in ahead of its clock may cut its first milliseconds, and these should be silence.
+constexpr std::uint32_t kLeadInMs = 15;
 
-// Towards the server the stream is open only while there is something to play: it opens at
-// the first block written after a quiet spell and closes once the queue has run dry for
-// kIdleMs, so an idle program costs the server nothing. Positions, blocks and messages live
-// in the block stream and are untouched by either.
+// Towards the server the stream is open only while there is something to play: it opens
+// once blocks are queued and not paused after a quiet spell, so that its first buffer already
+// holds them, and closes once the queue has run dry for kIdleMs: an idle program costs the
+// server nothing. Positions, blocks and messages live in the block stream and are untouched
+// by either.
 class SdlDevice final : public WaveOutDevice {
  public:
   SdlDevice(const PCMWAVEFORMAT& openFormat, msg::HWND window, std::string name)
@@ -58,7 +62,7 @@ class SdlDevice final : public WaveOutDevice {
 
   // Opens once to find out that the device plays, then leaves it closed until a block comes.
   bool Start() {
-    if (!Open()) return false;
+    if (!OpenPaused()) return false;
     Close();
     return true;
   }
@@ -71,9 +75,20 @@ class SdlDevice final : public WaveOutDevice {
     return result;
   }
 
+  // A device that cannot be opened again refuses the block.
   MMRESULT Write(WAVEHDR* header) override {
-    if (id_ == 0 && !Open()) return MMSYSERR_ERROR;
-    return stream.Write(header);
+    const bool open = id_ == 0 && !stream.IsPaused();
+    if (open && !OpenPaused()) return MMSYSERR_ERROR;
+    const MMRESULT result = stream.Write(header);
+    if (open) SDL_PauseAudioDevice(id_, 0);
+    return result;
+  }
+
+  // Blocks written while paused open the stream here; if it cannot be opened they wait for
+  // the next write, as they would for a server that went away.
+  void Restart() override {
+    stream.Restart();
+    if (id_ == 0 && stream.QueuedBlocks() > 0 && OpenPaused()) SDL_PauseAudioDevice(id_, 0);
   }
 
   bool Streaming() const override { return id_ != 0; }
@@ -92,17 +107,25 @@ class SdlDevice final : public WaveOutDevice {
   // full scale below silence. The stream's bytes land in the buffer's upper half and are
   // widened from the front, each read before its place is written.
   static void SDLCALL Callback(void* self, Uint8* out, int length) {
-    const auto samples = static_cast<std::uint32_t>(length) / 2;
-    std::uint8_t* bytes = out + samples;
-    static_cast<SdlDevice*>(self)->stream.Consume(bytes, samples);
+    auto* device = static_cast<SdlDevice*>(self);
     auto* wide = reinterpret_cast<std::int16_t*>(out);
+    std::uint32_t samples = static_cast<std::uint32_t>(length) / 2;
+    const std::uint32_t lead = std::min(samples, device->leadIn_);
+    std::fill_n(wide, lead, std::int16_t{0});
+    device->leadIn_ -= lead;
+    wide += lead;
+    samples -= lead;
+    std::uint8_t* bytes = reinterpret_cast<std::uint8_t*>(wide) + samples;
+    device->stream.Consume(bytes, samples);
     for (std::uint32_t i = 0; i < samples; ++i) {
       const int byte = bytes[i];
       wide[i] = static_cast<std::int16_t>((byte - 128) * 256);
     }
   }
 
-  bool Open() {
+  // SDL starts a device paused, playing silence: the caller unpauses it once the first block
+  // is queued, so the first buffer holds it.
+  bool OpenPaused() {
     SDL_AudioSpec want{};
     want.freq = static_cast<int>(format.nSamplesPerSec);
     want.format = AUDIO_S16SYS;
@@ -112,13 +135,13 @@ class SdlDevice final : public WaveOutDevice {
     want.userdata = this;
     SDL_AudioSpec got{};
     const char* name = name_.empty() ? nullptr : name_.c_str();
+    leadIn_ = format.nSamplesPerSec * kLeadInMs / 1000 * format.nChannels;  // before SDL's thread
     id_ = SDL_OpenAudioDevice(name, 0, &want, &got, 0);
     if (id_ == 0) {
       std::fprintf(stderr, "wave output: SDL cannot open %s: %s\n",
                    name ? name : "the default output", SDL_GetError());
       return false;
     }
-    SDL_PauseAudioDevice(id_, 0);
     return true;
   }
 
@@ -130,6 +153,7 @@ class SdlDevice final : public WaveOutDevice {
   const std::string name_;          // empty: the default device
   std::uint32_t longestBlock_ = 0;  // frames
   SDL_AudioDeviceID id_ = 0;
+  std::uint32_t leadIn_ = 0;  // samples of silence still to come; SDL's thread while open
 };
 
 class SdlBackend final : public Backend {

@@ -169,7 +169,7 @@ MMRESULT waveOutPause(HWAVEOUT handle) {
 MMRESULT waveOutRestart(HWAVEOUT handle) {
   WaveOutDevice* device = Find(handle);
   if (device == nullptr) return MMSYSERR_INVALHANDLE;
-  device->stream.Restart();
+  device->Restart();
   return MMSYSERR_NOERROR;
 }
 
