@@ -12,6 +12,7 @@
 #                                           its button and attack sounds (DIR/button.raw,
 #                                           DIR/attack.raw: the mixer's converted waves)
 import array
+import operator
 import os
 import signal
 import statistics
@@ -82,7 +83,7 @@ def best_lag(signal_, start, template, lags, step=1):
         norm_p = sum(v * v for v in part) ** 0.5
         if norm_p == 0:
             continue
-        score = sum(map(int.__mul__, part, template)) / (norm_p * norm_t)
+        score = sum(map(operator.mul, part, template)) / (norm_p * norm_t)
         if score > best_score:
             best, best_score = lag, score
     return best, best_score
@@ -130,50 +131,75 @@ def presses(folder, path):
     s = load(path)
     mono = array.array('i', (a + b for a, b in zip(s[0::2], s[1::2])))
     # Frame f was recorded by the time the read that brought it returned: the earliest such
-    # bound over the reads around a press dates frame 0 there (late by the monitor's own
-    # latency, a few ms at most). Around the press only: the sink's clock drifts from ours.
+    # bound over the reads around a press dates frame 0 there. Around the press only: the
+    # sink's clock drifts from ours. A server that mixes ahead of its clock (PulseAudio)
+    # records a sound a little before it is due, so its delays can come out below zero.
     reads = [(t, total / 4 / RATE)
              for t, total in (map(float, line.split()) for line in open(path + '.times'))]
 
     def origin(click):
         return min(t - recorded for t, recorded in reads if abs(t - click) < 2)
+
     clicks = [float(line.split()[1]) for line in open(os.path.join(folder, 'presses.txt'))
               if line.startswith('press ')]
 
-    def template(name):
-        raw = open(os.path.join(folder, name), 'rb').read()
-        return [(b - 128) * 256 for b in raw[:220]]  # its first 20 ms at 11025 Hz
+    def wave(name):  # the mixer's samples (11025 Hz), as 16-bit
+        return [(b - 128) * 256 for b in open(os.path.join(folder, name), 'rb').read()]
 
-    button, attack = template('button.raw'), template('attack.raw')
-    # The louder attack sound is found first and taken out (at the level it is heard, its
-    # samples interpolated to the monitor's rate), then the button sound in what is left.
-    attack_here = [attack[i // 4] + (attack[min(i // 4 + 1, len(attack) - 1)] - attack[i // 4])
-                   * (i % 4) // 4 for i in range(4 * len(attack))]
-    delays = {'button': [], 'attack': []}
-    lags = range(-RATE // 100, RATE * 3 // 10)
+    button, attack = wave('button.raw'), wave('attack.raw')
+    # Each sound is found by a part that the other and a cut start leave alone: the attack
+    # from 60 ms on (the button sound is over by then), the button from 10 ms on, in what is
+    # left once the attack is taken out. The monitor holds four frames per mixer sample.
+    attack_part, button_part = (661, 1212), (110, 661)
+    found = {'button': [], 'attack': [], 'cut': []}
     for click in clicks[:8]:  # the presses after quiet
         start = round((click - origin(click)) * RATE)
         onset = next((f for f in range(max(start, 0), len(mono)) if abs(mono[f]) > 600), None)
         if onset is None:
             continue
-        lag, score = best_lag(mono, onset, attack, lags, step=4)
-        if lag is None or score < 0.6:
+        part = attack[attack_part[0]:attack_part[1]]
+        at = onset + 4 * attack_part[0]
+        coarse, score = best_lag(mono, at, part, range(-RATE // 50, RATE // 4, 4), step=4)
+        if coarse is None or score < 0.8:
             continue
-        delays['attack'].append((onset + lag - start) * 1000 / RATE)
-        heard = mono[onset + lag:onset + lag + len(attack_here):4]
-        gain = sum(map(int.__mul__, heard, attack)) / sum(v * v for v in attack)
-        rest = array.array('i', mono[onset + lags.start:onset + lags.stop + 4 * len(button)])
-        for i, v in enumerate(attack_here):
-            rest[lag - lags.start + i] -= round(gain * v)
-        lag, score = best_lag(rest, -lags.start, button, lags, step=4)
-        if lag is not None and score > 0.6:
-            delays['button'].append((onset + lag - start) * 1000 / RATE)
-    for name, values in delays.items():
+        lag, _ = best_lag(mono, at, part, range(coarse - 4, coarse + 5), step=4)
+        a0 = onset + lag  # the frame of the attack's first sample
+        before = 2 * len(attack)  # room for a button up to that far ahead
+        grid = list(mono[a0 - 4 * before:a0 + 4 * len(attack):4])
+        # Both on the same sample? The button's ringing makes a search of its own unsure by a
+        # period; the two together either fit better there than the attack alone, or not.
+        window = slice(*button_part)
+        both = list(map(operator.add, attack[window], button[window]))
+        _, together = best_lag(grid, before + window.start, both, range(0, 1))
+        _, alone = best_lag(grid, before + window.start, attack[window], range(0, 1))
+        if together > 0.95 and 1 - together < (1 - alone) / 2:  # the button takes half the misfit
+            found['attack'].append((a0 - start) * 1000 / RATE)
+            found['button'].append((a0 - start) * 1000 / RATE)
+            loud = next(f for f in range(a0, len(mono)) if abs(mono[f]) > 300)
+            found['cut'].append(max(loud - a0, 0) * 1000 / RATE)
+            continue
+        heard = grid[before + attack_part[0]:before + attack_part[1]]
+        gain = sum(map(operator.mul, heard, part)) / sum(v * v for v in part)
+        for i, v in enumerate(attack):
+            grid[before + i] -= round(gain * v)
+        offset, score = best_lag(grid, before + button_part[0], button[button_part[0]:button_part[1]],
+                                 range(-before + 1, len(attack) // 2))
+        b0 = a0 + 4 * offset if offset is not None and score > 0.6 else None
+        found['attack'].append((a0 - start) * 1000 / RATE)
+        if b0 is not None:
+            found['button'].append((b0 - start) * 1000 / RATE)
+        first = min(a0, b0 if b0 is not None else a0)
+        loud = next(f for f in range(first, len(mono)) if abs(mono[f]) > 300)
+        found['cut'].append(max(loud - first, 0) * 1000 / RATE)
+    for name in ('button', 'attack'):
+        values = found[name]
         if not values:
             print(f'  {name} sound: not found after the presses')
             continue
         print(f'  {name} sound after a press after quiet: median {statistics.median(values):.0f} ms, '
               f'{min(values):.0f} to {max(values):.0f} ms ({len(values)} presses)')
+    if found['cut']:
+        print(f'  start of a sound missing after a press after quiet: at most {max(found["cut"]):.1f} ms')
 
 
 def main():
