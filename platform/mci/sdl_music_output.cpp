@@ -15,10 +15,10 @@ namespace mci {
 namespace {
 
 // The callback's period, and with SDL's PulseAudio driver all the buffering there is between
-// the synthesizer and the sound server: 93 ms at 44100 Hz rides out a loaded desktop (46 ms
-// still broke up under two busy loops). The music is no cue to a press: a later start does
-// not matter, a gap does.
-constexpr Uint16 kBufferFrames = 4096;
+// the synthesizer and the sound server: 186 ms at 44100 Hz rides out a loaded desktop (46 and
+// 93 ms still broke up with two busy loops on a busy machine). The music is no cue to a press:
+// a later start does not matter, a gap does.
+constexpr Uint16 kBufferFrames = 8192;
 // Silence ahead of the first note: a server that mixes a new stream in ahead of its clock may
 // cut the first milliseconds of it, and these should not be the music's.
 constexpr double kLeadInSeconds = 0.02;
