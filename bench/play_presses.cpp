@@ -5,7 +5,8 @@
 //   idle SECONDS   the title screen: after 3 s to settle, prints the process's share of a core
 //                  over SECONDS
 //   presses DIR    walks the story to its first battle and waits for quiet; then 8 presses of
-//                  attack and magic, each after 3 s of quiet, and a series of 10 at 150 ms. Prints
+//                  attack and magic, each after 3 s of quiet, a series of 10 at 150 ms, and 4
+//                  more while the finale's music starts and plays. Prints
 //                  "press T" for each (T: CLOCK_MONOTONIC seconds, taken just before the click)
 //                  and the process's share of a core while pressing; writes the mixer's converted
 //                  button and attack waves (8-bit, the output format) to DIR/button.raw and
@@ -93,6 +94,13 @@ int Presses(brandel::TForm1& form, const std::string& dir) {
       RunFor(150);
     }
     RunFor(3000);
+    // The finale's music starts and plays on while the effects' stream opens and closes.
+    form.PlayMusic("1.mid");
+    for (int i = 0; i < 4; ++i) {
+      RunFor(800);
+      press();
+    }
+    RunFor(1000);
   });
   std::printf("game while pressing: %.1f %% of a core\n", share);
   return 0;
