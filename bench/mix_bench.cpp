@@ -65,8 +65,11 @@ void SdlMixAudioFormatBench(benchmark::State& state) {
 BENCHMARK(SdlMixAudioFormatBench)->Name("SDL_MixAudioFormat")->Arg(1)->Arg(2)->Arg(4)->Arg(8);
 
 // MixBlock on a live session over the virtual device: eight channels each looping a wave
-// of a different length, so blocks are cut at the loop wraps as in real play.
+// of a different length, so blocks are cut at the loop wraps as in real play. Arg 0: every
+// volume full (the plain sum); 1: every channel scaled (volumes, pans, a master volume) in
+// a stereo session.
 void MixBlockBench(benchmark::State& state) {
+  const bool scaled = state.range(0) != 0;
   char folder[] = "/tmp/wavemix-bench-XXXXXX";
   if (mkdtemp(folder) == nullptr) {
     state.SkipWithError("no temporary folder");
@@ -81,7 +84,8 @@ void MixBlockBench(benchmark::State& state) {
     }
   }
   wo::VirtualDevice::Install();
-  HMIXSESSION session = WaveMixInit();
+  const MixConfig config{sizeof(MixConfig), scaled ? MixConfigChannels : 0u, 2, 0};
+  HMIXSESSION session = WaveMixInitEx(&config);
   WaveMixActivate(session, true);
   WaveMixOpenChannels(session, 0, MixOpenAll);
 
@@ -91,6 +95,10 @@ void MixBlockBench(benchmark::State& state) {
     samples.push_back(std::vector<std::uint8_t>(static_cast<std::size_t>(5000 + channel * 1237),
                                                 static_cast<std::uint8_t>(100 + channel * 7)));
   }
+  for (int channel = 0; channel < MixChannelCount && scaled; ++channel) {
+    WaveMixSetChannelVolume(session, channel, 30 + channel * 9, channel * 25 - 100);
+  }
+  if (scaled) WaveMixSetMasterVolume(session, 80);
   for (int channel = 0; channel < MixChannelCount; ++channel) {
     MixWave& wave = waves[static_cast<std::size_t>(channel)];
     wave.header.lpData = reinterpret_cast<char*>(samples[static_cast<std::size_t>(channel)].data());
@@ -126,7 +134,7 @@ void MixBlockBench(benchmark::State& state) {
   msg::ResetForTesting();
   std::filesystem::remove_all(folder);
 }
-BENCHMARK(MixBlockBench)->Name("MixBlock/8channels");
+BENCHMARK(MixBlockBench)->Name("MixBlock/8channels")->Arg(0)->Arg(1)->ArgName("scaled");
 
 // Passes every report on to the display reporter that Google Benchmark's own flags chose
 // (--benchmark_format, --benchmark_color, ...), then prints each MixSamples/N beside the
@@ -163,6 +171,15 @@ class RatioReporter : public benchmark::BenchmarkReporter {
       }
       std::fprintf(out, "%-10d %16.0f %22.0f %7.1fx\n", sources, ours->second / 1e6,
                    reference->second / 1e6, ours->second / reference->second);
+    }
+    // The price of volume and pan, against the plain sum of the same run.
+    auto full = throughput_.find("MixBlock/8channels/scaled:0");
+    auto scaled = throughput_.find("MixBlock/8channels/scaled:1");
+    if (full != throughput_.end() && scaled != throughput_.end() && scaled->second > 0) {
+      std::fprintf(out,
+                   "\nMixBlock, eight channels scaled against every volume full (reference):\n");
+      std::fprintf(out, "%-10s %16.0f MB/s %16.0f MB/s %7.2fx the time\n", "8 channels",
+                   scaled->second / 1e6, full->second / 1e6, full->second / scaled->second);
     }
   }
 

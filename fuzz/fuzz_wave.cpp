@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // WaveMixOpenWave on an arbitrary memory image, in a session on the virtual device. The
-// first input byte picks the session's output (mono or stereo, 11, 22 or 44 kHz), so every
-// conversion path is reached; the rest is the image. A wave that loads is freed at once.
+// first input byte picks the session's output (mono or stereo, 11, 22 or 44 kHz, rates
+// converted by whole-number ratios or exactly), so every conversion path is reached; the rest
+// is the image. A wave that loads is freed at once.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -25,7 +26,7 @@ HMIXSESSION SessionOfShape(int shape) {
     static constexpr std::uint16_t kRates[] = {11, 22, 44};
     MixConfig config{};
     config.size = sizeof config;
-    config.flags = MixConfigChannels | MixConfigRate;
+    config.flags = MixConfigChannels | MixConfigRate | (shape >= 6 ? MixConfigExactRate : 0u);
     config.channels = static_cast<std::uint16_t>(shape & 1 ? 2 : 1);
     config.rateCode = kRates[(shape >> 1) % 3];
     session = WaveMixInitEx(&config);
@@ -49,7 +50,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  HMIXSESSION mixer = SessionOfShape(data[0] % 6);
+  HMIXSESSION mixer = SessionOfShape(data[0] % 12);
   // An exact-size heap copy, so a read past the image's end is caught.
   const std::size_t imageSize = size - 1;
   std::unique_ptr<char[]> image(new char[imageSize == 0 ? 1 : imageSize]);

@@ -154,7 +154,55 @@ void ConvertRate(SampleBlock& block, std::uint32_t from, std::uint32_t to, std::
   }
 }
 
+// 16-bit samples, for exact-rate conversion: stereo to mono averages (rounding down), mono
+// to stereo doubles each sample.
+void ConvertChannels16(SampleBlock& block, std::uint16_t from, std::uint16_t to) {
+  const std::uint32_t frames = block.size() / 2 / from;
+  const std::uint64_t size = std::uint64_t{frames} * to * 2;
+  std::uint8_t* out = SampleBlock::Allocate(size);
+  const std::uint8_t* in = block.data();
+  for (std::uint32_t f = 0; f < frames; ++f) {
+    if (from == 1) {
+      std::memcpy(out + 4 * std::uint64_t{f}, in + 2 * std::uint64_t{f}, 2);
+      std::memcpy(out + 4 * std::uint64_t{f} + 2, in + 2 * std::uint64_t{f}, 2);
+    } else {
+      const int mean =
+          (Sample16(in + 4 * std::uint64_t{f}) + Sample16(in + 4 * std::uint64_t{f} + 2)) >> 1;
+      out[2 * std::uint64_t{f}] = static_cast<std::uint8_t>(mean & 0xFF);
+      out[2 * std::uint64_t{f} + 1] = static_cast<std::uint8_t>((mean >> 8) & 0xFF);
+    }
+  }
+  block.Replace(out, size);
+}
+
 bool IsChannelCount(std::uint16_t channels) { return channels == 1 || channels == 2; }
+
+// The resampler's work per input frame grows with the ratio; a "wave" at more than 256 times
+// the output's rate (megahertz, no audio format) is reduced by whole-number ratios instead,
+// so such a file cannot keep the loader busy for minutes.
+constexpr std::uint64_t MaxExactRatio = 256;
+
+bool ConvertsExactly(const wo::PCMWAVEFORMAT& destination, const wo::PCMWAVEFORMAT& source,
+                     bool exactRate) {
+  return exactRate && source.nSamplesPerSec != destination.nSamplesPerSec &&
+         source.nSamplesPerSec <= MaxExactRatio * destination.nSamplesPerSec;
+}
+
+// Exact rate: 16 bits and the destination's channels first, then the resampler, which gives
+// the 8-bit result.
+void ConvertExactRate(const wo::PCMWAVEFORMAT& destination, const wo::PCMWAVEFORMAT& source,
+                      SampleBlock& block) {
+  if (source.wBitsPerSample != 16) ConvertBitDepth(block, source.wBitsPerSample, 16);
+  if (source.nChannels != destination.nChannels) {
+    ConvertChannels16(block, source.nChannels, destination.nChannels);
+  }
+  const std::uint64_t frames = block.size() / 2u / destination.nChannels;
+  const std::uint64_t outFrames =
+      ResampledFrames(frames, source.nSamplesPerSec, destination.nSamplesPerSec);
+  std::uint8_t* out = ResampleTo8(block.data(), frames, destination.nChannels,
+                                  source.nSamplesPerSec, destination.nSamplesPerSec, outFrames);
+  block.Replace(out, outFrames * destination.nChannels);
+}
 
 bool SameShape(const wo::PCMWAVEFORMAT& a, const wo::PCMWAVEFORMAT& b) {
   return a.nChannels == b.nChannels && a.nSamplesPerSec == b.nSamplesPerSec &&
@@ -164,7 +212,7 @@ bool SameShape(const wo::PCMWAVEFORMAT& a, const wo::PCMWAVEFORMAT& b) {
 }  // namespace
 
 std::uint64_t ConvertedSize(const wo::PCMWAVEFORMAT& destination, const wo::PCMWAVEFORMAT& source,
-                            std::uint32_t sizeIn) {
+                            std::uint32_t sizeIn, bool exactRate) {
   std::uint64_t size = sizeIn;
   if (SameShape(destination, source)) return size;
   // Formats the steps refuse convert to nothing; the conversion reports them.
@@ -180,6 +228,11 @@ std::uint64_t ConvertedSize(const wo::PCMWAVEFORMAT& destination, const wo::PCMW
   if (source.nChannels != destination.nChannels) {
     size = ChannelsSize(size, source.nChannels, destination.nChannels);
   }
+  if (ConvertsExactly(destination, source, exactRate)) {
+    const std::uint64_t frames = size / (destination.wBitsPerSample / 8u) / destination.nChannels;
+    return ResampledFrames(frames, source.nSamplesPerSec, destination.nSamplesPerSec) *
+           destination.nChannels * (destination.wBitsPerSample / 8u);
+  }
   if (source.nSamplesPerSec != destination.nSamplesPerSec) {
     size = RateSize(size, source.nSamplesPerSec, destination.nSamplesPerSec, destination.nChannels);
   }
@@ -188,7 +241,7 @@ std::uint64_t ConvertedSize(const wo::PCMWAVEFORMAT& destination, const wo::PCMW
 
 std::uint8_t* ConvertWaveFormat(const wo::PCMWAVEFORMAT& destination,
                                 const wo::PCMWAVEFORMAT& source, std::uint8_t* blockIn,
-                                std::uint32_t& size) {
+                                std::uint32_t& size, bool exactRate) {
   if (SameShape(destination, source)) return blockIn;
   SampleBlock block(blockIn, size);
   const bool reshape = destination.nChannels != source.nChannels ||
@@ -201,14 +254,18 @@ std::uint8_t* ConvertWaveFormat(const wo::PCMWAVEFORMAT& destination,
     return nullptr;
   }
 
-  if (source.wBitsPerSample != destination.wBitsPerSample) {
-    ConvertBitDepth(block, source.wBitsPerSample, destination.wBitsPerSample);
-  }
-  if (source.nChannels != destination.nChannels) {
-    ConvertChannels(block, source.nChannels, destination.nChannels);
-  }
-  if (source.nSamplesPerSec != destination.nSamplesPerSec) {
-    ConvertRate(block, source.nSamplesPerSec, destination.nSamplesPerSec, destination.nChannels);
+  if (ConvertsExactly(destination, source, exactRate)) {
+    ConvertExactRate(destination, source, block);
+  } else {
+    if (source.wBitsPerSample != destination.wBitsPerSample) {
+      ConvertBitDepth(block, source.wBitsPerSample, destination.wBitsPerSample);
+    }
+    if (source.nChannels != destination.nChannels) {
+      ConvertChannels(block, source.nChannels, destination.nChannels);
+    }
+    if (source.nSamplesPerSec != destination.nSamplesPerSec) {
+      ConvertRate(block, source.nSamplesPerSec, destination.nSamplesPerSec, destination.nChannels);
+    }
   }
   size = block.size();
   return block.Release();

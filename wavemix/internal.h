@@ -67,17 +67,42 @@ void KeepPositionsInRange();
 
 // ---- Wave loading -----------------------------------------------------------------------
 // Returns the same block or a new one (the given one released); size updated. Blocks come
-// from std::malloc and are released with std::free.
+// from std::malloc and are released with std::free. exactRate: a rate that differs is
+// resampled at the wave's own pitch instead of by whole-number ratios.
 std::uint8_t* ConvertWaveFormat(const wo::PCMWAVEFORMAT& destination,
                                 const wo::PCMWAVEFORMAT& source, std::uint8_t* block,
-                                std::uint32_t& size);
+                                std::uint32_t& size, bool exactRate = false);
 // The size ConvertWaveFormat would give `size` source bytes, without converting anything.
 std::uint64_t ConvertedSize(const wo::PCMWAVEFORMAT& destination, const wo::PCMWAVEFORMAT& source,
-                            std::uint32_t size);
+                            std::uint32_t size, bool exactRate = false);
+// 16-bit frames of `channels` resampled to 8-bit frames (rounded), exactly `outFrames` of
+// them; a new block. Raises the out-of-memory message, or "Failed to convert wave format".
+std::uint8_t* ResampleTo8(const std::uint8_t* samples16, std::uint64_t frames,
+                          std::uint16_t channels, std::uint32_t fromRate, std::uint32_t toRate,
+                          std::uint64_t outFrames);
+// Output frames of an exact-rate conversion: the input's duration at the new rate, rounded.
+std::uint64_t ResampledFrames(std::uint64_t frames, std::uint32_t fromRate, std::uint32_t toRate);
+
+// How a file stores its samples: integers of 8 to 32 bits, or 32-bit floats.
+struct SampleLayout {
+  bool isFloat = false;
+  std::uint16_t bits = 0;
+};
+// Samples the conversion steps do not know (over 16 bits, or floats) are first reduced to
+// 16 bits, in place.
+bool IsWideLayout(const SampleLayout& layout);
+std::uint64_t ReducedSize(std::uint64_t size, const SampleLayout& layout);
+void ReduceTo16(std::uint8_t* block, std::uint32_t& size, const SampleLayout& layout);
 
 // ---- Mixing and block output ------------------------------------------------------------
 void MixSamples(std::uint8_t* destination, const std::uint8_t* const* sources,
                 std::uint16_t count, int sourceCount);
+// The same with gains: gains[j] points to source j's left and right gain (FullGain = 1);
+// the sum is rounded once. rightFirst: destination[0] is a right sample (an odd stream
+// position in stereo).
+void MixScaledSamples(std::uint8_t* destination, const std::uint8_t* const* sources,
+                      const std::int16_t* const* gains, std::uint16_t count, int sourceCount,
+                      bool rightFirst);
 bool MixBlock(WaveBlock* block, bool write);
 WaveBlock* TakeFreeBlock();
 void MarkBlockFree(WaveBlock* block);
@@ -96,6 +121,10 @@ void OpenOutputDevice();
 void CloseOutputDevice(MixSession* session);
 void PrepareWaveBlocks(wo::HWAVEOUT device);
 void FreeWaveBlocks(wo::HWAVEOUT device);
+
+// ---- Levels and status ------------------------------------------------------------------
+// Full volume at centre on every channel and for the session.
+void ResetLevels(MixSession& session);
 
 // ---- Channels and play ------------------------------------------------------------------
 void ResetClockIfIdle();

@@ -91,8 +91,32 @@ mmio::HMMIO OpenFile(const char* path) {
   return file;
 }
 
+constexpr std::uint16_t FloatTag = 3;
+constexpr std::uint16_t ExtensibleTag = 0xFFFE;
+// The sub-format of an extensible "fmt " chunk: a format tag in the first two bytes, then
+// the fixed tail every such identifier shares.
+constexpr std::uint8_t SubFormatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                            0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
+// The tag an extensible chunk stands for: what follows the first 16 bytes is the extension's
+// size (at least 22), the valid bits, the speaker mask and the sub-format.
+std::uint16_t ExtensibleTagOf(mmio::HMMIO file, const mmio::MMCKINFO& format) {
+  std::uint8_t extension[24];
+  constexpr auto wanted = static_cast<std::int32_t>(sizeof extension);
+  if (format.cksize < 16 + sizeof extension ||
+      mmio::mmioRead(file, reinterpret_cast<char*>(extension), wanted) != wanted ||
+      (extension[0] | (extension[1] << 8)) < 22) {
+    Fail("Failed to read format chunk");
+  }
+  if (std::memcmp(extension + 10, SubFormatTail, sizeof SubFormatTail) != 0) {
+    return ExtensibleTag;  // no format of the usual family
+  }
+  return static_cast<std::uint16_t>(extension[8] | (extension[9] << 8));
+}
+
 // Reads the "fmt " chunk into wave.format and checks that the samples can be converted.
-void ReadFormat(mmio::HMMIO file, const mmio::MMCKINFO& riff, MixWave& wave) {
+// PCM (integers) and IEEE float, plain or extensible, are known.
+SampleLayout ReadFormat(mmio::HMMIO file, const mmio::MMCKINFO& riff, MixWave& wave) {
   mmio::MMCKINFO format{};
   format.ckid = FormatChunk;
   if (mmio::mmioDescend(file, &format, &riff, mmio::MMIO_FINDCHUNK) != mmio::MMSYSERR_NOERROR) {
@@ -105,7 +129,13 @@ void ReadFormat(mmio::HMMIO file, const mmio::MMCKINFO& riff, MixWave& wave) {
       mmio::mmioRead(file, reinterpret_cast<char*>(&wave.format), wanted) != wanted) {
     Fail("Failed to read format chunk");
   }
-  if (wave.format.wFormatTag != wo::WAVE_FORMAT_PCM) Fail("The file is not a PCM file");
+  std::uint16_t tag = wave.format.wFormatTag;
+  if (tag == ExtensibleTag) tag = ExtensibleTagOf(file, format);
+  const SampleLayout layout{tag == FloatTag, wave.format.wBitsPerSample};
+  // Floats are known in 32 bits only; other depths of PCM are refused by the conversion.
+  if (tag != wo::WAVE_FORMAT_PCM && !(layout.isFloat && layout.bits == 32)) {
+    Fail("The file is not a PCM file");
+  }
   // The conversion steps divide by both; only mono and stereo are known.
   if (wave.format.nChannels == 0 || wave.format.nChannels > 2) {
     Fail("The file has " + std::to_string(wave.format.nChannels) +
@@ -113,13 +143,26 @@ void ReadFormat(mmio::HMMIO file, const mmio::MMCKINFO& riff, MixWave& wave) {
   }
   if (wave.format.nSamplesPerSec == 0) Fail("The file has a sample rate of 0");
   mmio::mmioAscend(file, &format, 0);
+  return layout;
+}
+
+// What the conversion steps see: 16-bit PCM for the wide layouts, the file's format else.
+wo::PCMWAVEFORMAT ConvertibleFormat(const wo::PCMWAVEFORMAT& stored, const SampleLayout& layout) {
+  wo::PCMWAVEFORMAT format = stored;
+  format.wFormatTag = wo::WAVE_FORMAT_PCM;
+  if (IsWideLayout(layout)) {
+    format.wBitsPerSample = 16;
+    format.nBlockAlign = static_cast<std::uint16_t>(format.nChannels * 2);
+    format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
+  }
+  return format;
 }
 
 // Reads the whole "data" chunk (searched onward from the end of "fmt ") into a new block.
 // A wave that would be too large once converted is refused before anything is allocated: a
 // small file declaring a very low rate would otherwise grow a thousandfold.
-std::uint8_t* ReadData(mmio::HMMIO file, const mmio::MMCKINFO& riff,
-                       const wo::PCMWAVEFORMAT& format, const wo::PCMWAVEFORMAT& output,
+std::uint8_t* ReadData(mmio::HMMIO file, const mmio::MMCKINFO& riff, const SampleLayout& layout,
+                       const wo::PCMWAVEFORMAT& format, const MixSession& session,
                        std::uint32_t& size) {
   mmio::MMCKINFO data{};
   data.ckid = DataChunk;
@@ -135,7 +178,10 @@ std::uint8_t* ReadData(mmio::HMMIO file, const mmio::MMCKINFO& riff,
   if (here < 0 || end < here || data.cksize > static_cast<std::uint32_t>(end - here)) {
     Fail("Failed to read data chunk");
   }
-  if (ConvertedSize(output, format, data.cksize) > MaxWaveBytes) Fail(OutOfMemoryMessage);
+  const auto reduced = static_cast<std::uint32_t>(ReducedSize(data.cksize, layout));
+  if (ConvertedSize(session.outputFormat, format, reduced, session.exactRate) > MaxWaveBytes) {
+    Fail(OutOfMemoryMessage);
+  }
   auto* block = static_cast<std::uint8_t*>(std::malloc(data.cksize));
   if (block == nullptr) Fail(OutOfMemoryMessage);
   const auto count = static_cast<std::int32_t>(data.cksize);
@@ -225,13 +271,16 @@ MixWave* WaveMixOpenWave(HMIXSESSION handle, const char* source, res::HMODULE mo
   if (mmio::mmioDescend(load.file, &riff, nullptr, mmio::MMIO_FINDRIFF) != mmio::MMSYSERR_NOERROR) {
     Fail("This is not a WAVE file");
   }
-  ReadFormat(load.file, riff, *load.wave);
+  const SampleLayout layout = ReadFormat(load.file, riff, *load.wave);
+  const wo::PCMWAVEFORMAT format = ConvertibleFormat(load.wave->format, layout);
   std::uint32_t size = 0;
-  load.samples = ReadData(load.file, riff, load.wave->format, session->outputFormat, size);
+  load.samples = ReadData(load.file, riff, layout, format, *session, size);
+  if (IsWideLayout(layout)) ReduceTo16(load.samples, size, layout);
 
   // The converter takes the block over, and has released it when it fails.
-  std::uint8_t* converted = ConvertWaveFormat(session->outputFormat, load.wave->format,
-                                              std::exchange(load.samples, nullptr), size);
+  std::uint8_t* converted =
+      ConvertWaveFormat(session->outputFormat, format, std::exchange(load.samples, nullptr), size,
+                        session->exactRate);
   if (converted == nullptr) Fail("Failed to convert wave format");
   load.samples = converted;
 

@@ -24,6 +24,7 @@ std::int64_t KeptStart(const PlayNode& node, std::int64_t start) {
 void ShiftPositions(std::int32_t by) {
   MixSession& session = *CurrentSession;
   ShiftClock(by);
+  session.positionShift += by;
   session.mixPosition -= by;
   for (WaveBlock* block : WaveBlockTable) {
     if (block != nullptr) block->startPosition -= by;

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Builds one output block from the channel queues at mixPosition. The block is cut into
 // chunks at every point where a request starts, ends or wraps a loop, so each chunk is a
-// plain sum of straight runs of bytes (or a fill with silence).
+// plain sum of straight runs of bytes (or a fill with silence); a source below full volume
+// or off centre is scaled by its channel's gains.
 #include <algorithm>
 #include <cstring>
 
@@ -62,6 +63,8 @@ bool MixBlock(WaveBlock* block, bool write) {
     return false;
   }
 
+  const MixLevels& levels = session.levels;
+  const bool stereo = session.outputFormat.nChannels == 2;
   std::int64_t firstStart = active.FirstStart();
   std::int64_t pos = session.mixPosition;
   int remaining = static_cast<std::uint16_t>(session.blockLength);
@@ -79,6 +82,8 @@ bool MixBlock(WaveBlock* block, bool write) {
 
     std::int64_t limit = pos + remaining;
     const std::uint8_t* sources[MixChannelCount];
+    const std::int16_t* gains[MixChannelCount];
+    bool scaled = false;
     int sounding = 0;
     for (int i = 0; i < active.count; ++i) {
       const PlayNode& request = *active.requests[i];
@@ -95,12 +100,20 @@ bool MixBlock(WaveBlock* block, bool write) {
         continue;  // an end moved past the data never reads beyond it
       }
       limit = std::min<std::int64_t>(limit, pos + request.Length - offset);
+      if (!levels.unity) {
+        const std::int16_t* gain = levels.gain[request.Request.Channel];
+        scaled = scaled || gain[0] != FullGain || gain[1] != FullGain;
+        gains[sounding] = gain;
+      }
       sources[sounding++] = request.Data + offset;
     }
 
     const int chunk = static_cast<int>(limit - pos);
     if (sounding == 0) {
       std::memset(out, 128, static_cast<std::size_t>(chunk));
+    } else if (scaled) {
+      MixScaledSamples(out, sources, gains, static_cast<std::uint16_t>(chunk), sounding,
+                       (pos & 1) != 0 && stereo);
     } else {
       MixSamples(out, sources, static_cast<std::uint16_t>(chunk), sounding);
     }

@@ -105,6 +105,7 @@ void ResetClockIfIdle() {
     if (!IsIdle(head)) return;
   }
   SetPosition(0);  // keeps positions small between bursts of sound
+  CurrentSession->positionShift = 0;
 }
 
 }  // namespace wavemix

@@ -41,6 +41,17 @@ struct WaveBlock {
   std::uint8_t data[WaveBlockDataSize];
 };
 
+// Volume and pan of a session, with the gains the mixer applies (FullGain = 1).
+constexpr int GainShift = 14;
+constexpr std::int16_t FullGain = 1 << GainShift;
+struct MixLevels {
+  std::uint8_t volume[MixChannelCount];   // 0..100
+  std::int8_t pan[MixChannelCount];       // -100..100
+  std::uint8_t master;                    // 0..100
+  bool unity;                             // every gain full: the mix is the plain sum
+  std::int16_t gain[MixChannelCount][2];  // left, right; mono uses both alike
+};
+
 using RemixProc = void (*)(std::int32_t position, PlayNode* node);
 using OffsetProc = std::int32_t (*)(std::uint32_t deviceCount, std::int32_t offset);
 
@@ -66,5 +77,8 @@ struct MixSession {
   RemixProc remixProc;
   OffsetProc offsetProc;
   PlayNode* pendingTail;  // PendingPlays: last node of a circular list, or null
+  MixLevels levels;
+  bool exactRate;              // waves of another rate are resampled to the output's
+  std::int64_t positionShift;  // what the long-stream shifts took off the positions
   std::uint16_t tailMagic;
 };

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "platform/ini/ini_reader.h"
@@ -48,6 +49,36 @@ DeviceTraits QueryDevice(std::int32_t deviceNumber) {
   return traits;
 }
 
+// Whole frames, so every block, and the mix position after it, starts on a frame.
+std::int32_t WholeFrameBlock(std::int32_t length) {
+  const std::int32_t frame = CurrentSession->outputFormat.nBlockAlign;
+  const std::int32_t clamped = Clamp(length, 512, WaveBlockDataSize);
+  return clamped - clamped % frame;
+}
+
+// 2048 bytes at 11025 samples per second, 4096 at the higher rates.
+std::int32_t DefaultBlockLength() {
+  const std::int32_t scaled =
+      2048 * static_cast<std::int32_t>(CurrentSession->outputFormat.nSamplesPerSec / 11025);
+  return scaled > WaveBlockDataSize ? WaveBlockDataSize : scaled;
+}
+
+// The caller's record, read no further than its size: a short record of the first version
+// keeps its meaning, and the fields and flags it has no room for count as absent.
+std::optional<MixConfig> ReadConfig(const MixConfig* given) {
+  if (given == nullptr) return std::nullopt;
+  MixConfig config{};
+  if (given->size == sizeof(MixConfig)) {
+    std::memcpy(static_cast<void*>(&config), given, sizeof config);
+  } else if (given->size == MixConfigShortSize) {
+    std::memcpy(static_cast<void*>(&config), given, MixConfigShortSize);
+    config.flags &= MixConfigChannels | MixConfigRate;
+  } else {
+    return std::nullopt;
+  }
+  return config;
+}
+
 // Frees a session that failed its device checks and raises the message.
 [[noreturn]] void Abandon(MixSession* session, const std::string& message) {
   delete session;
@@ -86,16 +117,9 @@ void MixerStartup() {
 
 std::int32_t ChooseBlockLength(std::int32_t fallback) {
   const std::int32_t perDevice = ReadSetting(CurrentSession->sectionName, "WaveBlockLen", 0);
-  if (perDevice != 0) {
-    // Whole frames, so every block, and the mix position after it, starts on a frame.
-    const std::int32_t frame = CurrentSession->outputFormat.nBlockAlign;
-    const std::int32_t clamped = Clamp(perDevice, 512, WaveBlockDataSize);
-    return clamped - clamped % frame;
-  }
+  if (perDevice != 0) return WholeFrameBlock(perDevice);
   if (fallback != 0) return Clamp(fallback, 512, WaveBlockDataSize);
-  const std::int32_t scaled =
-      2048 * static_cast<std::int32_t>(CurrentSession->outputFormat.nSamplesPerSec / 11025);
-  return scaled > WaveBlockDataSize ? WaveBlockDataSize : scaled;
+  return DefaultBlockLength();
 }
 
 }  // namespace wavemix
@@ -108,10 +132,11 @@ HMIXSESSION WaveMixInit() {
   return WaveMixInitEx(&config);
 }
 
-HMIXSESSION WaveMixInitEx(const MixConfig* config) {
+HMIXSESSION WaveMixInitEx(const MixConfig* given) {
   MixerStartup();
   if (CurrentSession != nullptr || LiveSession != nullptr) Fail("Session already initialized");
-  if (config != nullptr && config->size != sizeof(MixConfig)) config = nullptr;
+  const std::optional<MixConfig> read = ReadConfig(given);
+  const MixConfig* config = read ? &*read : nullptr;
 
   const std::uint32_t deviceCount = wo::waveOutGetNumDevs();
   if (deviceCount == 0) Fail("No wave output devices available");
@@ -132,6 +157,7 @@ HMIXSESSION WaveMixInitEx(const MixConfig* config) {
   const std::int32_t defaultWaveBlockLen =
       ReadSetting(DefaultSectionName, "WaveBlockLen", 0) & 0xFFFC;
   const std::int32_t defaultSamplesPerSec = ReadSetting(DefaultSectionName, "SamplesPerSec", 11);
+  const std::int32_t defaultResample = ReadSetting(DefaultSectionName, "Resample", 0);
 
   session->deviceNumber = ReadSetting(GeneralSectionName, "WaveOutDevice", 0);
   if (static_cast<std::int64_t>(session->deviceNumber) >= deviceCount) session->deviceNumber = -1;
@@ -170,5 +196,13 @@ HMIXSESSION WaveMixInitEx(const MixConfig* config) {
   format.nAvgBytesPerSec = format.nChannels * format.nSamplesPerSec;
 
   session->blockLength = ChooseBlockLength(defaultWaveBlockLen);
+  if (config != nullptr && (config->flags & MixConfigBlocks)) {
+    session->blockCount = Clamp(config->blockCount, 2, MaxWaveBlocks);
+    session->blockLength =
+        config->blockLength == 0 ? DefaultBlockLength() : WholeFrameBlock(config->blockLength);
+  }
+  session->exactRate = ReadSetting(section, "Resample", defaultResample) == 1 ||
+                       (config != nullptr && (config->flags & MixConfigExactRate));
+  ResetLevels(*session);
   return session;
 }

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "wavemix/twavemix.h"
 
-TWaveMix::TWaveMix() {
-  FSession = WaveMixInit();
+TWaveMix::TWaveMix() : TWaveMix(nullptr) {}
+
+TWaveMix::TWaveMix(const MixConfig* config) {
+  FSession = config != nullptr ? WaveMixInitEx(config) : WaveMixInit();
   if (FSession == nullptr) throw EWaveMixError("Initialization failed (WaveMixInit)");
   FPlayParams.Size = sizeof(MixPlayParams);
   FPlayParams.Session = FSession;
@@ -70,4 +72,28 @@ void TWaveMix::Play(std::int32_t channel, MixWave* wave, msg::HWND notifyWindow,
   FPlayParams.Loops = loops;
   FPlayParams.NotifyWindow = notifyWindow;
   WaveMixPlay(&FPlayParams);
+}
+
+std::int32_t TWaveMix::MasterVolume() const {
+  return WaveMixGetMasterVolume(FSession);
+}
+
+void TWaveMix::SetMasterVolume(std::int32_t volume) {
+  WaveMixSetMasterVolume(FSession, volume);
+}
+
+std::int32_t TWaveMix::ChannelVolume(std::int32_t channel) const {
+  std::int32_t volume = 0;
+  WaveMixGetChannelVolume(FSession, channel, &volume, nullptr);
+  return volume;
+}
+
+std::int32_t TWaveMix::ChannelPan(std::int32_t channel) const {
+  std::int32_t pan = 0;
+  WaveMixGetChannelVolume(FSession, channel, nullptr, &pan);
+  return pan;
+}
+
+void TWaveMix::SetChannelVolume(std::int32_t channel, std::int32_t volume, std::int32_t pan) {
+  WaveMixSetChannelVolume(FSession, channel, volume, pan);
 }

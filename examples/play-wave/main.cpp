@@ -1,16 +1,19 @@
 // SPDX-License-Identifier: MIT
 // play-wave: plays one wave file through the mixer and waits for its end.
 //
-//   play-wave FILE.wav
+//   play-wave [--volume 0..100] [--pan -100..100] FILE.wav
 //
 // The output follows WAVEMIX_OUTPUT (sdl, null, null:PATH.wav) and the settings file
-// WAVEMIX.INI, as in every program that uses the mixer. Exit status 0 when the wave was played
-// to its end, 1 on a mixer error (its message on stderr), 2 for a wrong command line.
+// WAVEMIX.INI, as in every program that uses the mixer; a pan asks for a stereo session.
+// Exit status 0 when the wave was played to its end, 1 on a mixer error (its message on
+// stderr), 2 for a wrong command line.
 #include <poll.h>
 #include <wavemix/wavemix.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -39,11 +42,39 @@ void RunUntilFinished(msg::WakeFd& wake) {
   }
 }
 
+struct Options {
+  const char* file = nullptr;
+  long volume = 100;  // per cent
+  long pan = 0;       // -100 left .. +100 right
+};
+
+bool ReadNumber(const char* text, long low, long high, long& value) {
+  char* end = nullptr;
+  value = std::strtol(text, &end, 10);
+  return end != text && *end == '\0' && value >= low && value <= high;
+}
+
+bool ReadOptions(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--volume") == 0 && i + 1 < argc) {
+      if (!ReadNumber(argv[++i], 0, 100, options.volume)) return false;
+    } else if (std::strcmp(argv[i], "--pan") == 0 && i + 1 < argc) {
+      if (!ReadNumber(argv[++i], -100, 100, options.pan)) return false;
+    } else if (options.file == nullptr && argv[i][0] != '-') {
+      options.file = argv[i];
+    } else {
+      return false;
+    }
+  }
+  return options.file != nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: play-wave FILE.wav\n");
+  Options options;
+  if (!ReadOptions(argc, argv, options)) {
+    std::fprintf(stderr, "usage: play-wave [--volume 0..100] [--pan -100..100] FILE.wav\n");
     return 2;
   }
   // Installed before the session exists, so no block message can be missed.
@@ -59,9 +90,18 @@ int main(int argc, char** argv) {
   MixWave* wave = nullptr;
   int status = 0;
   try {
-    session = WaveMixInit();
+    // Panning needs two output channels; otherwise the settings file decides.
+    MixConfig config{};
+    config.size = sizeof config;
+    if (options.pan != 0) {
+      config.flags = MixConfigChannels;
+      config.channels = 2;
+    }
+    session = WaveMixInitEx(&config);
     WaveMixOpenChannels(session, 0, MixOpenOne);
-    wave = WaveMixOpenWave(session, argv[1], nullptr, MixOpenFromFile);
+    WaveMixSetChannelVolume(session, 0, static_cast<std::int32_t>(options.volume),
+                            static_cast<std::int32_t>(options.pan));
+    wave = WaveMixOpenWave(session, options.file, nullptr, MixOpenFromFile);
     WaveMixActivate(session, true);
 
     MixPlayParams params{};

@@ -12,6 +12,8 @@ class WAVEMIX_API TWaveMix {
  public:
   // Creates the session with the settings of WAVEMIX.INI; inactive, no channel open.
   TWaveMix();
+  // The same through WaveMixInitEx: config (or null) may ask for stereo, a rate, blocks.
+  explicit TWaveMix(const MixConfig* config);
   // Closes the channels, gives up the device and ends the session.
   ~TWaveMix();
   TWaveMix(const TWaveMix&) = delete;
@@ -21,6 +23,12 @@ class WAVEMIX_API TWaveMix {
   void SetActivated(bool value);
   std::uint8_t Channels() const { return FChannels; }
   void SetChannels(std::uint8_t value);
+  // Levels of the session (WaveMixSetMasterVolume, WaveMixSetChannelVolume).
+  std::int32_t MasterVolume() const;
+  void SetMasterVolume(std::int32_t volume);
+  std::int32_t ChannelVolume(std::int32_t channel) const;
+  std::int32_t ChannelPan(std::int32_t channel) const;
+  void SetChannelVolume(std::int32_t channel, std::int32_t volume, std::int32_t pan = 0);
 
   // The path is used exactly as given.
   MixWave* OpenWave(const char* fileName);

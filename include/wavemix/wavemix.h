@@ -36,6 +36,9 @@ constexpr int MixChannelCount = 8;
 // MixConfig::flags
 constexpr std::uint32_t MixConfigChannels = 0x0001;
 constexpr std::uint32_t MixConfigRate = 0x0002;
+// Read from the full record only (size == sizeof(MixConfig)); a 10-byte record ignores them.
+constexpr std::uint32_t MixConfigBlocks = 0x0004;     // use blockCount and blockLength
+constexpr std::uint32_t MixConfigExactRate = 0x0008;  // resample waves to the session's rate
 
 // MixPlayParams::Flags (only the low byte is examined)
 constexpr std::uint32_t MixPlayQueue = 0x00;
@@ -54,6 +57,11 @@ constexpr std::int32_t MixOpenCount = 2;
 constexpr std::int32_t MixAllChannels = 0x01;
 constexpr std::int32_t MixNoRemix = 0x02;
 
+// WaveMixGetChannelStatus bits
+constexpr std::uint32_t MixChannelOpen = 0x01;
+constexpr std::uint32_t MixChannelSounding = 0x02;  // one of its requests is being heard
+constexpr std::uint32_t MixChannelQueued = 0x04;    // requests that are still to be heard
+
 // WaveMixOpenWave source modes (bits, tested in this order: resource, memory, else file)
 constexpr std::uint32_t MixOpenFromFile = 0x01;
 constexpr std::uint32_t MixOpenFromResource = 0x02;
@@ -65,15 +73,28 @@ struct MixSession;
 using HMIXSESSION = MixSession*;  // opaque
 
 #pragma pack(push, 1)
-// Optional argument of WaveMixInitEx; size must be sizeof(MixConfig) (10), else it is ignored.
+// Optional argument of WaveMixInitEx. size is sizeof(MixConfig) (14), or 10 for the short
+// record of the first version, which ends after rateCode; with any other size the whole
+// record is ignored.
 struct MixConfig {
   std::uint16_t size;
   std::uint32_t flags;
   std::uint16_t channels;  // above 1 asks for stereo
   std::uint16_t rateCode;  // 11, 22 or 44 (kHz)
+  // MixConfigBlocks, overriding WAVEMIX.INI and held to the same ranges (initialised, so
+  // that a record written for the first version compiles as it did):
+  std::uint16_t blockCount = 0;   // 2..6
+  std::uint16_t blockLength = 0;  // bytes, 512..4096 (whole frames); 0 = the rate's default
 };
 #pragma pack(pop)
-static_assert(sizeof(MixConfig) == 10);
+static_assert(sizeof(MixConfig) == 14);
+constexpr std::uint16_t MixConfigShortSize = 10;
+
+// What WaveMixGetPosition reports: the audible position of the output stream.
+struct MixPosition {
+  std::int64_t frames;
+  std::int64_t milliseconds;
+};
 
 // One loaded wave, converted to the session's output format. Its address is the wave handle.
 struct MixWave {
@@ -114,3 +135,16 @@ WAVEMIX_API void WaveMixFlushChannels(HMIXSESSION session, std::int32_t channel,
                                       std::int32_t flags);
 
 WAVEMIX_API void WaveMixPlay(MixPlayParams* params);
+
+// Levels, applied from the next block mixed: volume 0..100 (per cent), pan -100 (left) ..
+// +100 (right), 0 = centre; mono sessions ignore pan. Full volume at centre is the plain sum.
+WAVEMIX_API void WaveMixSetChannelVolume(HMIXSESSION session, std::int32_t channel,
+                                         std::int32_t volume, std::int32_t pan);
+WAVEMIX_API void WaveMixGetChannelVolume(HMIXSESSION session, std::int32_t channel,
+                                         std::int32_t* volume, std::int32_t* pan);
+WAVEMIX_API void WaveMixSetMasterVolume(HMIXSESSION session, std::int32_t volume);
+WAVEMIX_API std::int32_t WaveMixGetMasterVolume(HMIXSESSION session);
+
+// Status: MixChannel* bits of one channel, and the position that is being heard.
+WAVEMIX_API std::uint32_t WaveMixGetChannelStatus(HMIXSESSION session, std::int32_t channel);
+WAVEMIX_API MixPosition WaveMixGetPosition(HMIXSESSION session);

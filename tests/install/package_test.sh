@@ -24,7 +24,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ "$(field Maintainer)" =~ ^.+\ \<.+@.+\>$ ]] || fail "Maintainer: $(field Maintainer)"
 [ "$(field Description | wc -l)" -gt 2 ] || fail "no long description: $(field Description)"
 depends=$(field Depends)
-for needed in 'libqt6widgets6 (' 'libsdl2-2.0-0 (' 'libfluidsynth3 (' 'libc6 (' \
+for needed in 'libqt6widgets6 (' 'libsdl2-2.0-0 (' 'libfluidsynth3 (' 'libsoxr0 (' 'libc6 (' \
   fonts-ipafont-gothic fonts-ipafont-mincho 'timgm6mb-soundfont | sf2-soundfont-gm'; do
   [[ "$depends" == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
 done

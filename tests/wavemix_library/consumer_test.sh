@@ -50,13 +50,25 @@ def frames(path):
 played, heard = frames(sys.argv[1]), frames(sys.argv[2])
 sys.exit(0 if played[:-1] in heard else 1)
 PY
+  # At half volume every byte is halved around silence (128), rounded.
+  XDG_CONFIG_HOME=$work/config WAVEMIX_OUTPUT=null:$heard LD_LIBRARY_PATH=$prefix/$libdir \
+    timeout 30 "$1" --volume 50 "$work/tone.wav" >/dev/null || fail "$2: --volume 50 ended with $?"
+  python3 - "$work/tone.wav" "$heard" <<'PY' || fail "$2: the recording at half volume is wrong"
+import math, sys, wave
+def frames(path):
+    with wave.open(path, 'rb') as w:
+        return w.readframes(w.getnframes())
+played, heard = frames(sys.argv[1]), frames(sys.argv[2])
+half = bytes(math.floor((b - 128) / 2 + 128.5) for b in played[:-1])
+sys.exit(0 if half in heard else 1)
+PY
   local status=0 message
   message=$(LD_LIBRARY_PATH=$prefix/$libdir WAVEMIX_OUTPUT=null "$1" "$work/missing.wav" 2>&1) ||
     status=$?
   [ "$status" -eq 1 ] || fail "$2: a missing file ended with $status"
   [[ $message == "play-wave: Failed to open wave file $work/missing.wav" ]] ||
     fail "$2: a missing file said '$message'"
-  echo "$2: played and recorded; a missing file reported"
+  echo "$2: played and recorded, also at half volume; a missing file reported"
 }
 
 # find_package(WaveMix 1) from the prefix; the compile lines name no path of this repository.
@@ -68,9 +80,12 @@ grep -q "$repository" "$work/with-cmake/compile_commands.json" &&
   fail "the find_package build reaches into $repository"
 play "$work/with-cmake/play-wave" find_package
 
-# pkg-config, on the plain compiler line, in the oldest language version the headers promise.
+# pkg-config alone on the plain compiler line: its flags carry the language version the
+# headers need (clang 14 would compile C++14 without them, with warnings).
 flags=$(PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig pkg-config --cflags --libs wavemix)
-"$cxx" -std=c++17 -Wall -Wextra -Werror "$example/main.cpp" $flags -o "$work/play-wave-pc"
+[[ " $flags " == *" -std=c++17 "* ]] || fail "pkg-config names no language version: $flags"
+compiler=$(command -v clang++ || echo "$cxx")
+"$compiler" -Wall -Wextra -Werror "$example/main.cpp" $flags -o "$work/play-wave-pc"
 play "$work/play-wave-pc" pkg-config
 
 echo "PASS: the installed library builds and plays with find_package and with pkg-config"

@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
-
-#include <unistd.h>
 
 #include "platform/messages/messages.h"
 #include "platform/riff/riff_reader.h"
@@ -218,7 +218,7 @@ TEST_F(WaveLoad, EveryBrokenImageFailsWithItsMessage) {
   EXPECT_EQ(ImageError(Riff({fmt, Chunk("data", {})})), "The data chunk has no data");
   EXPECT_EQ(ImageError(Riff({fmt, Chunk("data", {1, 2, 3}, 5)})), "Failed to read data chunk");
   EXPECT_EQ(ImageError(Riff({fmt, Chunk("data", {1, 2, 3}, 0xFFFFFFF0u)})), "Failed to read data chunk");
-  EXPECT_EQ(ImageError(Wave(1, 11025, 24, {1, 2, 3})), "File format not supported");
+  EXPECT_EQ(ImageError(Wave(1, 11025, 12, {1, 2, 3})), "File format not supported");
   EXPECT_EQ(ImageError(Wave(1, 11025, 4, {1, 2, 3})), "File format not supported");
   EXPECT_EQ(ImageError(Wave(1, 11025, 16, {1})), kOutOfMemory);
   EXPECT_EQ(ImageError(Wave(2, 11025, 8, {1})), kOutOfMemory);
@@ -317,6 +317,130 @@ TEST_F(WaveFree, PlayingAFreedWaveIsRefused) {
   params.Session = session_;
   params.Wave = wave;
   EXPECT_EQ(ErrorOf([&] { WaveMixPlay(&params); }), "The given pointer was not valid");
+}
+
+// WAVE_FORMAT_EXTENSIBLE, 24- and 32-bit integers and 32-bit floats load as the 16-bit PCM
+// file with the same samples would; what the conversion does not know is still refused.
+TEST_F(WaveLoad, EveryCommonWaveLoadsAsThe16BitFileWithItsSamples) {
+  const MixConfig config{sizeof(MixConfig), MixConfigChannels | MixConfigRate, 2, 22};
+  session_ = WaveMixInitEx(&config);
+  const std::vector<std::int16_t> values = {0, 1, -1, 32767, -32768, 12345, -23456, 256, -257, 77};
+  Bytes pcm16, pcm24, pcm32, float32;
+  for (std::int16_t v : values) {
+    const auto u = static_cast<std::uint16_t>(v);
+    PutHalf(pcm16, u);
+    pcm24.push_back(0xA5);  // below the top 16 bits: dropped
+    PutHalf(pcm24, u);
+    PutHalf(pcm32, 0x5AA5);
+    PutHalf(pcm32, u);
+    float f = static_cast<float>(v) / 32768.0f;
+    std::uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    PutWord(float32, bits);
+  }
+  const auto samplesOf = [&](const Bytes& image) {
+    MixWave* wave = LoadImage(image);
+    const Bytes samples = Samples(wave);
+    WaveMixFreeWave(session_, wave);
+    return samples;
+  };
+  const Bytes expected = samplesOf(Wave(2, 44100, 16, pcm16));
+  const auto load = [&](const Bytes& fmt, const Bytes& data) {
+    return samplesOf(Riff({Chunk("fmt ", fmt), Chunk("data", data)}));
+  };
+  EXPECT_EQ(load(ExtensibleBody(2, 44100, 16, 1), pcm16), expected);
+  EXPECT_EQ(load(FormatBody(2, 44100, 24), pcm24), expected);
+  EXPECT_EQ(load(ExtensibleBody(2, 44100, 24, 1), pcm24), expected);
+  EXPECT_EQ(load(FormatBody(2, 44100, 32), pcm32), expected);
+  EXPECT_EQ(load(ExtensibleBody(2, 44100, 32, 1), pcm32), expected);
+  EXPECT_EQ(load(FormatBody(2, 44100, 32, 3), float32), expected);
+  EXPECT_EQ(load(ExtensibleBody(2, 44100, 32, 3), float32), expected);
+  EXPECT_EQ(load(ExtensibleBody(1, 22050, 8, 1), {1, 2, 250}), (Bytes{1, 1, 2, 2, 250, 250}));
+  // Floats beyond full scale are clamped, and NaN is silence.
+  Bytes loud;
+  for (float f : {1.5f, -2.0f, std::nanf("")}) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    PutWord(loud, bits);
+  }
+  EXPECT_EQ(load(FormatBody(1, 22050, 32, 3), loud), (Bytes{255, 255, 0, 0, 128, 128}));
+
+  EXPECT_EQ(
+      ImageError(Riff({Chunk("fmt ", ExtensibleBody(3, 44100, 16, 1)), Chunk("data", pcm16)})),
+      "The file has 3 channels; only mono and stereo are supported");
+  EXPECT_EQ(
+      ImageError(Riff({Chunk("fmt ", ExtensibleBody(2, 44100, 16, 2)), Chunk("data", pcm16)})),
+      "The file is not a PCM file");
+  Bytes foreign = ExtensibleBody(2, 44100, 16, 1);
+  foreign.back() ^= 1;  // another family of sub-formats
+  EXPECT_EQ(ImageError(Riff({Chunk("fmt ", foreign), Chunk("data", pcm16)})),
+            "The file is not a PCM file");
+  Bytes cut = ExtensibleBody(2, 44100, 16, 1);
+  cut.resize(30);  // the extension ends before its sub-format
+  EXPECT_EQ(ImageError(Riff({Chunk("fmt ", cut), Chunk("data", pcm16)})),
+            "Failed to read format chunk");
+  EXPECT_EQ(ImageError(Riff({Chunk("fmt ", FormatBody(2, 44100, 64, 3)), Chunk("data", pcm16)})),
+            "The file is not a PCM file");
+  EXPECT_EQ(ImageError(Wave(1, 11025, 20, {1, 2, 3})), "File format not supported");
+}
+
+// Exact rate: a 48 kHz tone keeps its pitch and length in an 11025 Hz session, a tone above
+// the output's Nyquist frequency is not heard, a wave at the session's rate is not touched,
+// and the 64 MiB bound holds after resampling. Pitch and aliasing are measured on what the
+// device played.
+TEST_F(WaveLoad, ExactRateKeepsPitchAndLengthAndLetsNoAliasThrough) {
+  const auto tone = [](double frequency, double amplitude, int frames) {
+    Bytes data;
+    for (int i = 0; i < frames; ++i) {
+      const double v = amplitude * std::sin(2 * M_PI * frequency * i / 48000.0);
+      PutHalf(data, static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(v * 32767))));
+    }
+    return Wave(1, 48000, 16, data);
+  };
+  Start("[default]\nResample=1\n");
+  EXPECT_TRUE(session_->exactRate);
+  WaveMixActivate(session_, true);
+  WaveMixOpenChannels(session_, 0, MixOpenAll);
+  MixWave* pitch = LoadImage(tone(1000, 0.5, 48000));  // 1 s
+  MixWave* alias = LoadImage(tone(8000, 0.5, 48000));  // aliases to 3025 Hz
+  EXPECT_EQ(pitch->header.dwBufferLength, 11025u);
+  const Bytes same = {1, 2, 3, 250, 7};
+  MixWave* unchanged = LoadImage(Wave(1, 11025, 8, same));
+  EXPECT_EQ(Samples(unchanged), same);
+  const auto heard = [&](MixWave* wave) {
+    const std::size_t from = device_->Recording().size();
+    MixPlayParams params{};
+    params.Size = sizeof params;
+    params.Session = session_;
+    params.Wave = wave;
+    WaveMixPlay(&params);
+    device_->Advance(1500, [] { msg::DispatchPostedMessages(); });
+    // The middle of the second, clear of the edges where the tone starts and stops.
+    const Bytes& all = device_->Recording();
+    return Bytes(all.begin() + static_cast<std::ptrdiff_t>(from + 1000),
+                 all.begin() + static_cast<std::ptrdiff_t>(from + 10000));
+  };
+  const Bytes played = heard(pitch);
+  std::vector<double> crossings;
+  for (std::size_t i = 0; i + 1 < played.size(); ++i) {
+    const double a = played[i] - 128.0, b = played[i + 1] - 128.0;
+    if (a < 0 && b >= 0) crossings.push_back(static_cast<double>(i) + a / (a - b));
+  }
+  ASSERT_GT(crossings.size(), 100u);
+  const double hz = (crossings.size() - 1) * 11025.0 / (crossings.back() - crossings.front());
+  EXPECT_NEAR(hz, 1000.0, 1.0);
+  const Bytes aliased = heard(alias);
+  EXPECT_EQ(std::count(aliased.begin(), aliased.end(), 128),
+            static_cast<std::ptrdiff_t>(aliased.size()));
+  WaveMixActivate(session_, false);
+  for (MixWave* wave : {pitch, alias, unchanged}) WaveMixFreeWave(session_, wave);
+  WaveMixEndSession(session_);
+
+  // 243800 frames at 160 Hz: 67045000 bytes by whole-number ratios (within 64 MiB), 67197375
+  // at the exact rate (beyond it).
+  const MixConfig config{sizeof(MixConfig), MixConfigRate | MixConfigExactRate, 0, 44};
+  session_ = WaveMixInitEx(&config);
+  EXPECT_EQ(ImageError(Wave(1, 160, 16, Bytes(487600, 0))), kOutOfMemory);
 }
 
 TEST_F(WaveLoad, LoadedWaveIsHeardOnTheDevice) {

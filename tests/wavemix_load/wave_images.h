@@ -46,6 +46,22 @@ inline Bytes FormatBody(std::uint16_t channels, std::uint32_t rate, std::uint16_
   return out;
 }
 
+// WAVE_FORMAT_EXTENSIBLE: the plain 16 bytes with tag 0xFFFE, then the extension (22 bytes)
+// whose sub-format carries the real tag (1 PCM, 3 float).
+inline Bytes ExtensibleBody(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits,
+                            std::uint16_t subTag) {
+  Bytes out = FormatBody(channels, rate, bits, 0xFFFE);
+  PutHalf(out, 22);
+  PutHalf(out, bits);                   // valid bits
+  PutWord(out, channels == 2 ? 3 : 4);  // speakers
+  PutHalf(out, subTag);
+  for (std::uint8_t b :
+       {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}) {
+    out.push_back(b);
+  }
+  return out;
+}
+
 // "RIFF" size "WAVE" followed by the chunks as given.
 inline Bytes Riff(const std::vector<Bytes>& chunks, const char* form = "WAVE") {
   Bytes inner;
