@@ -18,8 +18,7 @@ constexpr int kFlashMilliseconds = 100;
 }  // namespace
 
 void TForm1::kougekiClick() {
-  PlayButtonSound();
-  PlayAttackSound();
+  PlayPressSounds();
   if (Game.StageMark == kDollStage) {
     Flash("\\cg\\doll2.bmp", "\\cg\\doll1.bmp");
     Game.AttackCount += 1;
@@ -34,8 +33,7 @@ void TForm1::kougekiClick() {
 }
 
 void TForm1::magicClick() {
-  PlayButtonSound();
-  PlayAttackSound();
+  PlayPressSounds();
   if (Game.StageMark == kDollStage) {
     Flash("\\cg\\doll3.bmp", "\\cg\\doll1.bmp");
     Game.MagicCount += 1;

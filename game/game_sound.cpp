@@ -14,12 +14,14 @@ constexpr std::int32_t kAttackChannel = 0;
 constexpr std::int32_t kButtonChannel = 1;
 constexpr std::uint8_t kOpenChannels = 0x0F;  // channels 0 to 3
 
-// A guarded block: any error ends it silently.
+// A guarded block: any error ends it silently. False when it ended by an error.
 template <typename Block>
-void Quietly(Block block) {
+bool Quietly(Block block) {
   try {
     block();
+    return true;
   } catch (...) {
+    return false;
   }
 }
 
@@ -51,14 +53,42 @@ void TForm1::FreeWaves() {
   });
 }
 
+// A copy held by a press whose attack could not be played is released here too.
 void TForm1::PlayButtonSound() {
-  const std::uint32_t flags = quickEffects_ ? MixPlayHighPriority : MixPlayQueue;
-  Quietly([this, flags] { WaveMix1->Play(kButtonChannel, ButtonWave, 0, flags, 0); });
+  if (Quietly([this] { WaveMix1->Play(kButtonChannel, ButtonWave, 0, EffectFlags(), 0); })) {
+    buttonHeld_ = false;
+  }
 }
 
 void TForm1::PlayAttackSound() {
-  const std::uint32_t flags = quickEffects_ ? MixPlayHighPriority : MixPlayQueue;
-  Quietly([this, flags] { WaveMix1->Play(kAttackChannel, AttackWave, 0, flags, 0); });
+  Quietly([this] { WaveMix1->Play(kAttackChannel, AttackWave, 0, EffectFlags(), 0); });
+}
+
+// Quick response starts a press's sounds at once, in place of queueing them after what is mixed.
+std::uint32_t TForm1::EffectFlags() const {
+  return quickEffects_ ? MixPlayHighPriority : MixPlayQueue;
+}
+
+// A plain request starts after the audio already mixed, so after a quiet spell the attack sound
+// would follow the button sound's first block. Held, the button sound is placed by the attack
+// sound's request, on the same sample. When the attack cannot be played the button is not held:
+// nothing would release it. Should the attack's request still fail (every play node in use),
+// the held copy stays the button sound of the next request that releases it.
+void TForm1::PlayPressSounds() {
+  const bool attackPlayable =
+      AttackWave != nullptr && (WaveMix1->Channels() & (1u << kAttackChannel)) != 0;
+  if (!attackPlayable) {
+    PlayButtonSound();
+    PlayAttackSound();
+    return;
+  }
+  if (!buttonHeld_) {
+    buttonHeld_ =
+        Quietly([this] { WaveMix1->Play(kButtonChannel, ButtonWave, 0, MixPlayWait, 0); });
+  }
+  if (Quietly([this] { WaveMix1->Play(kAttackChannel, AttackWave, 0, EffectFlags(), 0); })) {
+    buttonHeld_ = false;
+  }
 }
 
 void TForm1::PlayMusic(const std::string& name) {

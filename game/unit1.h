@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <set>
@@ -68,6 +69,8 @@ class TForm1 : public QWidget {
   // Sound and music (game_sound.cpp); every failure is swallowed.
   void PlayButtonSound();
   void PlayAttackSound();
+  // Both of an attack or magic press, starting on the same sample.
+  void PlayPressSounds();
   void PlayMusic(const std::string& name);
 
   // Quick effects start each sound at what is heard now (still queued behind its channel's
@@ -121,6 +124,8 @@ class TForm1 : public QWidget {
   void StartEnding();
   void SetBattleButtons(bool battling);
 
+  std::uint32_t EffectFlags() const;
+
   // Battle (battle.cpp).
   void Flash(const char* flashPicture, const char* restingPicture);
   void WinFishBattle();
@@ -135,6 +140,7 @@ class TForm1 : public QWidget {
   bool quickEffects_ = false;
   MixWave* AttackWave = nullptr;  // "1.wav"; null when it could not be opened
   MixWave* ButtonWave = nullptr;  // "2.wav"
+  bool buttonHeld_ = false;       // a button sound waits for a request to release it
 };
 
 }  // namespace brandel

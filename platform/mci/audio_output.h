@@ -2,7 +2,7 @@
 // The audio device that live music plays on. It follows WAVEMIX_OUTPUT, as the mixer does, so
 // the whole program has one audio path:
 //   unset or "sdl"   SDL2's default output (PipeWire, PulseAudio or ALSA, as SDL finds them)
-//                    with a buffer of 2048 frames, 46 ms at 44100 Hz
+//                    with a buffer of 8192 frames, 186 ms at 44100 Hz
 //   "null"           silent, in real time, on a thread of its own
 //   "null:PATH.wav"  the same, recording 16-bit stereo to PATH with ".music" before its
 //                    extension (/tmp/out.wav -> /tmp/out.music.wav); the mixer records to PATH

@@ -3,6 +3,7 @@
 // SDL's buffer. 16-bit stereo at the synthesizer's rate; SDL converts to what the device takes.
 #include <SDL2/SDL.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -14,9 +15,13 @@ namespace mci {
 namespace {
 
 // The callback's period, and with SDL's PulseAudio driver all the buffering there is between
-// the synthesizer and the sound server: 46 ms at 44100 Hz rides out a busy machine's delays
-// where 23 ms broke up (and FluidSynth's own drivers, with periods of 64 frames, much worse).
-constexpr Uint16 kBufferFrames = 2048;
+// the synthesizer and the sound server: 186 ms at 44100 Hz rides out a loaded desktop (46 and
+// 93 ms still broke up with two busy loops on a busy machine). The music is no cue to a press:
+// a later start does not matter, a gap does.
+constexpr Uint16 kBufferFrames = 8192;
+// Silence ahead of the first note: a server that mixes a new stream in ahead of its clock may
+// cut the first milliseconds of it, and these should not be the music's.
+constexpr double kLeadInSeconds = 0.02;
 
 constexpr const char* kWhatToDo =
     "; check the sound server (pactl info), or play silently with WAVEMIX_OUTPUT=null. The game "
@@ -46,6 +51,7 @@ class SdlMusicOutput final : public AudioOutput {
     want.callback = &SdlMusicOutput::Callback;
     want.userdata = this;
     SDL_AudioSpec got{};
+    leadInFrames_ = static_cast<int>(std::lround(sampleRate * kLeadInSeconds));
     device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &got, 0);
     if (device_ == 0) {
       ReportMusicFailure(std::string("SDL cannot open the default audio output: ") +
@@ -59,14 +65,19 @@ class SdlMusicOutput final : public AudioOutput {
  private:
   static void SDLCALL Callback(void* self, Uint8* out, int length) {
     auto* output = static_cast<SdlMusicOutput*>(self);
-    output->render_(output->context_, reinterpret_cast<std::int16_t*>(out),
-                    length / static_cast<int>(2 * sizeof(std::int16_t)));
+    auto* frames = reinterpret_cast<std::int16_t*>(out);
+    int count = length / static_cast<int>(2 * sizeof(std::int16_t));
+    const int lead = std::min(count, output->leadInFrames_);
+    std::fill_n(frames, 2 * lead, std::int16_t{0});
+    output->leadInFrames_ -= lead;
+    if (count > lead) output->render_(output->context_, frames + 2 * lead, count - lead);
   }
 
   AudioOutput::RenderFunction render_;
   void* context_;
   bool audioStarted_ = false;
   SDL_AudioDeviceID device_ = 0;
+  int leadInFrames_ = 0;  // silence still to come before the first note; SDL's thread only
 };
 
 }  // namespace

@@ -21,6 +21,10 @@ struct WaveOutDevice {
 
   virtual MMRESULT Prepare(WAVEHDR* header) { return stream.Prepare(header); }
   virtual MMRESULT Write(WAVEHDR* header) { return stream.Write(header); }
+  virtual void Restart() { stream.Restart(); }
+  // Whether the device is open towards the system now (a device may close while it has
+  // nothing to play).
+  virtual bool Streaming() const { return true; }
   // Both counts since open or the last reset, read at one moment (the front end reports
   // whole frames). A device without a buffer of its own hears what it takes at once.
   struct Positions {

@@ -10,6 +10,7 @@ namespace {
 
 constexpr const char* kWindowClass = "WaveOutBlockDone";
 constexpr msg::UINT kBlockFinished = MM_WOM_DONE;
+constexpr msg::UINT kRunDry = 0x0401;  // the stream's own window only
 
 // Streams by their hidden window; UI thread only. Never destroyed (see messages.cpp).
 std::unordered_map<msg::HWND, BlockStream*>& Streams() {
@@ -41,13 +42,33 @@ BlockStream::~BlockStream() {
 
 msg::LRESULT BlockStream::WindowProc(msg::HWND window, msg::UINT message, msg::WPARAM wParam,
                                      msg::LPARAM lParam) {
-  if (message != kBlockFinished) return msg::DefWindowProc(window, message, wParam, lParam);
+  if (message != kBlockFinished && message != kRunDry) {
+    return msg::DefWindowProc(window, message, wParam, lParam);
+  }
   auto it = Streams().find(window);
-  if (it != Streams().end()) {
+  if (it == Streams().end()) return 0;
+  if (message == kRunDry) {
+    it->second->OnIdle();
+  } else {
     it->second->OnBlockFinished(static_cast<std::uint32_t>(wParam),
                                 static_cast<std::uint32_t>(lParam));
   }
   return 0;
+}
+
+void BlockStream::NotifyWhenIdle(std::uint32_t dryBytes, std::function<void()> onIdle) {
+  onIdle_ = std::move(onIdle);
+  std::lock_guard guard(lock_);
+  idleAfter_ = dryBytes;
+}
+
+// A write since the notice was posted starts a new spell: nothing is idle then.
+void BlockStream::OnIdle() {
+  {
+    std::lock_guard guard(lock_);
+    if (!idleTold_ || queue_.count > 0) return;
+  }
+  if (onIdle_) onIdle_();
 }
 
 void BlockStream::OnBlockFinished(std::uint32_t slotIndex, std::uint32_t sequence) {
@@ -78,8 +99,8 @@ BlockStream::Slot* BlockStream::SlotOf(WAVEHDR* header) {
 MMRESULT BlockStream::Prepare(WAVEHDR* header) {
   if (header == nullptr || header->lpData == nullptr) return MMSYSERR_INVALPARAM;
   if (SlotOf(header) != nullptr) return MMSYSERR_NOERROR;  // already prepared
-  auto free = std::find_if(slots_.begin(), slots_.end(),
-                           [](const Slot& s) { return s.header == nullptr; });
+  auto free =
+      std::find_if(slots_.begin(), slots_.end(), [](const Slot& s) { return s.header == nullptr; });
   if (free == slots_.end()) return MMSYSERR_NOMEM;
   free->header = header;
   free->samples.assign(header->dwBufferLength, 128);
@@ -118,6 +139,8 @@ MMRESULT BlockStream::Write(WAVEHDR* header) {
                       static_cast<std::uint32_t>(slot - slots_.data()), slot->latestWrite};
   std::lock_guard guard(lock_);
   queue_.Push(queued);  // cannot be full: each slot is queued at most once
+  dry_ = 0;
+  idleTold_ = false;
   return MMSYSERR_NOERROR;
 }
 
@@ -185,6 +208,7 @@ BlockStream::Consumed BlockStream::Consume(std::uint8_t* out, std::uint32_t n) {
   std::array<Finished, decltype(unposted_)::kCapacity> finished;
   int finishedCount = 0;
   Consumed result{0, 0};
+  bool tellIdle = false;
   {
     std::lock_guard guard(lock_);
     std::uint32_t done = 0;
@@ -208,8 +232,15 @@ BlockStream::Consumed BlockStream::Consume(std::uint8_t* out, std::uint32_t n) {
     lastConsumedBlockBytes_ = frames;
     result.blockBytes = done;
     for (; unposted_.count > 0; unposted_.Pop()) finished[finishedCount++] = unposted_.Front();
+    dry_ = queue_.count > 0 ? 0 : dry_ + (n - done);
+    tellIdle = idleAfter_ > 0 && !idleTold_ && dry_ >= idleAfter_;
+    idleTold_ = idleTold_ || tellIdle;
   }
   PostFinished(finished.data(), finishedCount);
+  if (tellIdle && !msg::PostMessage(window_, kRunDry, 0, 0)) {
+    std::lock_guard guard(lock_);
+    idleTold_ = false;  // told at a later call, when the queue has room
+  }
   return result;
 }
 

@@ -18,6 +18,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -44,6 +45,10 @@ class BlockStream {
   void Restart();
   void Reset();
   int PreparedHeaders() const;
+  // Once the queue has run dry for dryBytes (consumed as silence since the last block byte,
+  // paused or not), onIdle runs on the UI thread: once a dry spell, and only while nothing
+  // has been written since. Set before the device thread consumes.
+  void NotifyWhenIdle(std::uint32_t dryBytes, std::function<void()> onIdle);
 
   // Any thread.
   bool IsPaused() const;
@@ -104,6 +109,7 @@ class BlockStream {
   static msg::LRESULT WindowProc(msg::HWND, msg::UINT, msg::WPARAM, msg::LPARAM);
   Slot* SlotOf(WAVEHDR* header);
   void OnBlockFinished(std::uint32_t slot, std::uint32_t sequence);
+  void OnIdle();
   void PostFinished(const Finished* finished, int count);
 
   const HWAVEOUT owner_;
@@ -114,6 +120,7 @@ class BlockStream {
   // UI thread only.
   std::array<Slot, kMaxHeaders> slots_{};
   std::uint32_t nextSequence_ = 1;
+  std::function<void()> onIdle_;
 
   // Shared with the device thread.
   mutable std::mutex lock_;
@@ -123,6 +130,9 @@ class BlockStream {
   std::uint64_t played_ = 0;
   std::uint32_t lastConsumedBlockBytes_ = 0;
   Ring<Finished, 2 * kMaxHeaders> unposted_;  // finished, waiting for room in the message queue
+  std::uint32_t idleAfter_ = 0;               // 0: no idle notice
+  std::uint64_t dry_ = 0;                     // silence consumed since the last block byte
+  bool idleTold_ = false;                     // the notice of this dry spell is posted
 };
 
 }  // namespace wo

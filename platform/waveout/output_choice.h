@@ -8,8 +8,8 @@ namespace wo {
 
 struct OutputChoice {
   enum Kind { kSdl, kNull } kind = kSdl;
-  std::string wavPath;   // null:PATH.wav
-  std::string warning;   // set for a value that names no back end (sdl is used)
+  std::string wavPath;  // null:PATH.wav
+  std::string warning;  // set for a value that names no back end (sdl is used)
 };
 
 // value may be null (variable unset).

@@ -8,7 +8,7 @@
 //
 // SDL's thread runs only Callback: it takes bytes from the block stream (which posts
 // "block finished" messages) and never touches a caller's header. No lock of ours is held
-// while SDL is called.
+// while SDL is called. SDL gets signed 16-bit samples; positions stay in the caller's bytes.
 #include <SDL2/SDL.h>
 
 #include <algorithm>
@@ -26,41 +26,72 @@ namespace {
 constexpr const char* kOnlyDefaultDeviceName = "System audio output device";
 constexpr const char* kDefaultOutputName = "Default output";
 
-// About 23 ms of sound per callback: SDL's buffer adds this much latency on top of the
-// blocks the caller keeps queued.
-std::uint16_t DeviceBufferSamples(std::uint32_t rate) {
-  if (rate <= 11025) return 256;
-  if (rate <= 22050) return 512;
-  return 1024;
+// The device buffer: half the longest block the caller prepared, within 23 to 93 ms. Short
+// blocks ask for a short latency; long ones already put several blocks between a request and
+// its sound, and a long buffer spares the sound server short cycles (a server asked for
+// quarter-buffer periods runs the whole desktop's graph at them).
+std::uint16_t DeviceBufferFrames(std::uint32_t rate, std::uint32_t longestBlockFrames) {
+  const std::uint32_t shortest = rate * 23 / 1000, longest = rate * 93 / 1000;
+  const std::uint32_t wanted =
+      std::clamp(longestBlockFrames == 0 ? longest : longestBlockFrames / 2, shortest, longest);
+  std::uint32_t frames = 64;
+  while (frames * 2 <= wanted && frames < 16384) frames *= 2;
+  return static_cast<std::uint16_t>(frames);
 }
 
+// How long the stream stays open towards the server once the queue has run dry: long
+// enough for what SDL and the server still hold to be heard.
+constexpr std::uint32_t kIdleMs = 300;
+// Silence ahead of the first block of a newly opened stream: a server that mixes a new
+// stream in ahead of its clock may cut its first milliseconds, and these should be silence.
+constexpr std::uint32_t kLeadInMs = 15;
+
+// Towards the server the stream is open only while there is something to play: it opens
+// once blocks are queued and not paused after a quiet spell, so that its first buffer already
+// holds them, and closes once the queue has run dry for kIdleMs: an idle program costs the
+// server nothing. Positions, blocks and messages live in the block stream and are untouched
+// by either.
 class SdlDevice final : public WaveOutDevice {
  public:
-  using WaveOutDevice::WaveOutDevice;
-
-  ~SdlDevice() override {
-    if (id_ != 0) SDL_CloseAudioDevice(id_);  // waits for a callback still running
+  SdlDevice(const PCMWAVEFORMAT& openFormat, msg::HWND window, std::string name)
+      : WaveOutDevice(openFormat, window), name_(std::move(name)) {
+    stream.NotifyWhenIdle(openFormat.nAvgBytesPerSec * kIdleMs / 1000, [this] { Close(); });
   }
 
-  // name null: the default device.
-  bool Start(const char* name) {
-    SDL_AudioSpec want{};
-    want.freq = static_cast<int>(format.nSamplesPerSec);
-    want.format = AUDIO_U8;
-    want.channels = static_cast<Uint8>(format.nChannels);
-    want.samples = DeviceBufferSamples(format.nSamplesPerSec);
-    want.callback = &SdlDevice::Callback;
-    want.userdata = this;
-    SDL_AudioSpec got{};
-    id_ = SDL_OpenAudioDevice(name, 0, &want, &got, 0);
-    if (id_ == 0) {
-      std::fprintf(stderr, "wave output: SDL cannot open %s: %s\n", name ? name : "the default output",
-                   SDL_GetError());
-      return false;
-    }
-    SDL_PauseAudioDevice(id_, 0);
+  ~SdlDevice() override { Close(); }
+
+  // Opens once to find out that the device plays, then leaves it closed until a block comes.
+  bool Start() {
+    if (!OpenPaused()) return false;
+    Close();
     return true;
   }
+
+  MMRESULT Prepare(WAVEHDR* header) override {
+    const MMRESULT result = stream.Prepare(header);
+    if (result == MMSYSERR_NOERROR) {
+      longestBlock_ = std::max(longestBlock_, header->dwBufferLength / format.nBlockAlign);
+    }
+    return result;
+  }
+
+  // A device that cannot be opened again refuses the block.
+  MMRESULT Write(WAVEHDR* header) override {
+    const bool open = id_ == 0 && !stream.IsPaused();
+    if (open && !OpenPaused()) return MMSYSERR_ERROR;
+    const MMRESULT result = stream.Write(header);
+    if (open) SDL_PauseAudioDevice(id_, 0);
+    return result;
+  }
+
+  // Blocks written while paused open the stream here; if it cannot be opened they wait for
+  // the next write, as they would for a server that went away.
+  void Restart() override {
+    stream.Restart();
+    if (id_ == 0 && stream.QueuedBlocks() > 0 && OpenPaused()) SDL_PauseAudioDevice(id_, 0);
+  }
+
+  bool Streaming() const override { return id_ != 0; }
 
   // SDL asks for the next buffer once the driver has taken the previous one, so what the
   // latest callback took from blocks counts as heard when the next callback comes (at once
@@ -72,11 +103,57 @@ class SdlDevice final : public WaveOutDevice {
   }
 
  private:
+  // Signed 16-bit towards SDL: a sound server pads an 8-bit stream that runs short with 0,
+  // full scale below silence. The stream's bytes land in the buffer's upper half and are
+  // widened from the front, each read before its place is written.
   static void SDLCALL Callback(void* self, Uint8* out, int length) {
-    static_cast<SdlDevice*>(self)->stream.Consume(out, static_cast<std::uint32_t>(length));
+    auto* device = static_cast<SdlDevice*>(self);
+    auto* wide = reinterpret_cast<std::int16_t*>(out);
+    std::uint32_t samples = static_cast<std::uint32_t>(length) / 2;
+    const std::uint32_t lead = std::min(samples, device->leadIn_);
+    std::fill_n(wide, lead, std::int16_t{0});
+    device->leadIn_ -= lead;
+    wide += lead;
+    samples -= lead;
+    std::uint8_t* bytes = reinterpret_cast<std::uint8_t*>(wide) + samples;
+    device->stream.Consume(bytes, samples);
+    for (std::uint32_t i = 0; i < samples; ++i) {
+      const int byte = bytes[i];
+      wide[i] = static_cast<std::int16_t>((byte - 128) * 256);
+    }
   }
 
+  // SDL starts a device paused, playing silence: the caller unpauses it once the first block
+  // is queued, so the first buffer holds it.
+  bool OpenPaused() {
+    SDL_AudioSpec want{};
+    want.freq = static_cast<int>(format.nSamplesPerSec);
+    want.format = AUDIO_S16SYS;
+    want.channels = static_cast<Uint8>(format.nChannels);
+    want.samples = DeviceBufferFrames(format.nSamplesPerSec, longestBlock_);
+    want.callback = &SdlDevice::Callback;
+    want.userdata = this;
+    SDL_AudioSpec got{};
+    const char* name = name_.empty() ? nullptr : name_.c_str();
+    leadIn_ = format.nSamplesPerSec * kLeadInMs / 1000 * format.nChannels;  // before SDL's thread
+    id_ = SDL_OpenAudioDevice(name, 0, &want, &got, 0);
+    if (id_ == 0) {
+      std::fprintf(stderr, "wave output: SDL cannot open %s: %s\n",
+                   name ? name : "the default output", SDL_GetError());
+      return false;
+    }
+    return true;
+  }
+
+  void Close() {
+    if (id_ != 0) SDL_CloseAudioDevice(id_);  // waits for a callback still running
+    id_ = 0;
+  }
+
+  const std::string name_;          // empty: the default device
+  std::uint32_t longestBlock_ = 0;  // frames
   SDL_AudioDeviceID id_ = 0;
+  std::uint32_t leadIn_ = 0;  // samples of silence still to come; SDL's thread while open
 };
 
 class SdlBackend final : public Backend {
@@ -130,9 +207,9 @@ class SdlBackend final : public Backend {
       if (listedName == nullptr) return MMSYSERR_BADDEVICEID;
       name = listedName;
     }
-    auto made = std::make_unique<SdlDevice>(format, window);
+    auto made = std::make_unique<SdlDevice>(format, window, name);
     if (!made->stream.Ok()) return MMSYSERR_NOMEM;
-    if (!made->Start(deviceId == 0 ? nullptr : name.c_str())) return MMSYSERR_ALLOCATED;
+    if (!made->Start()) return MMSYSERR_ALLOCATED;
     *device = std::move(made);
     return MMSYSERR_NOERROR;
   }
@@ -161,6 +238,8 @@ class SdlBackend final : public Backend {
 
 }  // namespace
 
-std::unique_ptr<Backend> MakeSdlBackend() { return std::make_unique<SdlBackend>(); }
+std::unique_ptr<Backend> MakeSdlBackend() {
+  return std::make_unique<SdlBackend>();
+}
 
 }  // namespace wo

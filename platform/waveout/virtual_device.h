@@ -46,18 +46,18 @@ class VirtualDevice {
 
   // Failure injection. Refused opens give MMSYSERR_ALLOCATED, prepares MMSYSERR_NOMEM,
   // writes MMSYSERR_ERROR, format queries WAVERR_BADFORMAT.
-  void RefuseOpen(bool refuse);                  // waveOutOpen (not the query) fails
-  void RefusePrepareNumber(int n);               // the nth prepare from now fails (1 = next); 0 = none
-  void RefuseWrites(bool refuse);                // waveOutWrite fails
-  void RefuseFormatQuery(bool refuse);           // WAVE_FORMAT_QUERY fails
-  void SetSynchronous(bool sync);                // capabilities report WAVECAPS_SYNC
+  void RefuseOpen(bool refuse);         // waveOutOpen (not the query) fails
+  void RefusePrepareNumber(int n);      // the nth prepare from now fails (1 = next); 0 = none
+  void RefuseWrites(bool refuse);       // waveOutWrite fails
+  void RefuseFormatQuery(bool refuse);  // WAVE_FORMAT_QUERY fails
+  void SetSynchronous(bool sync);       // capabilities report WAVECAPS_SYNC
   void SetCapabilityChannels(std::uint16_t channels);
-  void SetDeviceCount(std::uint32_t count);      // 0 = no device at all
+  void SetDeviceCount(std::uint32_t count);  // 0 = no device at all
 
   // Inspection.
   bool IsOpen() const;
   bool IsPaused() const;
-  int QueuedBlocks() const;                      // written and not yet finished
+  int QueuedBlocks() const;  // written and not yet finished
   int PreparedHeaders() const;
 
  private:

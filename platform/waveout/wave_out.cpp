@@ -35,7 +35,9 @@ FrontEnd& Front() {
   return *front;
 }
 
-void CloseAll() { Front().open.clear(); }
+void CloseAll() {
+  Front().open.clear();
+}
 
 std::unique_ptr<Backend> ChooseFromEnvironment() {
   const OutputChoice choice = ParseOutputChoice(std::getenv("WAVEMIX_OUTPUT"));
@@ -90,7 +92,9 @@ void InstallBackend(Backend* backend) {
   Front().installed = backend;
 }
 
-std::uint32_t waveOutGetNumDevs() { return Current().DeviceCount(); }
+std::uint32_t waveOutGetNumDevs() {
+  return Current().DeviceCount();
+}
 
 MMRESULT waveOutGetDevCaps(std::uint32_t deviceId, WAVEOUTCAPS* caps, std::uint32_t size) {
   if (caps == nullptr || size == 0) return MMSYSERR_INVALPARAM;
@@ -165,7 +169,7 @@ MMRESULT waveOutPause(HWAVEOUT handle) {
 MMRESULT waveOutRestart(HWAVEOUT handle) {
   WaveOutDevice* device = Find(handle);
   if (device == nullptr) return MMSYSERR_INVALHANDLE;
-  device->stream.Restart();
+  device->Restart();
   return MMSYSERR_NOERROR;
 }
 
@@ -199,9 +203,13 @@ MMRESULT waveOutGetPositions(HWAVEOUT handle, WaveOutPositions* positions) {
   return MMSYSERR_NOERROR;
 }
 
-std::uint32_t timeGetTime() { return Current().NowMs(); }
+std::uint32_t timeGetTime() {
+  return Current().NowMs();
+}
 
-bool sndPlaySoundStop() { return true; }
+bool sndPlaySoundStop() {
+  return true;
+}
 
 void MessageBeep(std::uint32_t /*type*/) {
   std::fputc('\a', stderr);

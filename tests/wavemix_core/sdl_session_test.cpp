@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/messages/messages.h"
+#include "platform/waveout/backend.h"
 #include "wavemix/internal.h"
 #include "wavemix/wavemix.h"
 
@@ -43,48 +44,63 @@ void PumpFor(std::chrono::milliseconds span) {
   PumpUntil([&] { return Clock::now() >= end; }, span + std::chrono::seconds(1));
 }
 
-TEST(SdlSession, PlaysFlushesDeactivatesAndEndsOnTheDummyDriver) {
-  unsetenv("WAVEMIX_OUTPUT");
-  setenv("SDL_AUDIODRIVER", "dummy", 1);
-  char folder[] = "/tmp/mixcore-sdl-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  setenv("XDG_CONFIG_HOME", folder, 1);
-  msg::ResetForTesting();
-  msg::RegisterClass("MixcoreSdlNotice", NoticeProc);
-  const msg::HWND notify = msg::CreateWindow("MixcoreSdlNotice", 0);
+class SdlSession : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    unsetenv("WAVEMIX_OUTPUT");
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    setenv("XDG_CONFIG_HOME", folder, 1);
+    msg::ResetForTesting();
+    g_notices.clear();
+    msg::RegisterClass("MixcoreSdlNotice", NoticeProc);
+    notify = msg::CreateWindow("MixcoreSdlNotice", 0);
 
-  HMIXSESSION session = WaveMixInit();
-  WaveMixActivate(session, true);
-  WaveMixOpenChannels(session, 0, MixOpenAll);
+    session = WaveMixInit();
+    WaveMixActivate(session, true);
+    WaveMixOpenChannels(session, 0, MixOpenAll);
+    shortWave.header.lpData = reinterpret_cast<char*>(shortSamples.data());
+    shortWave.header.dwBufferLength = static_cast<std::uint32_t>(shortSamples.size());
+    longWave.header.lpData = reinterpret_cast<char*>(longSamples.data());
+    longWave.header.dwBufferLength = static_cast<std::uint32_t>(longSamples.size());
+    wavemix::RegisterWave(&shortWave);
+    wavemix::RegisterWave(&longWave);
+    params.Size = sizeof params;
+    params.Session = session;
+    params.NotifyWindow = notify;
+  }
+  void TearDown() override {
+    if (wavemix::LiveSession != nullptr) WaveMixEndSession(session);
+    wavemix::UnregisterWave(&shortWave);
+    wavemix::UnregisterWave(&longWave);
+    msg::ResetForTesting();
+    std::filesystem::remove_all(folder);
+  }
+  void Play(int channel, MixWave& wave) {
+    params.Channel = channel;
+    params.Wave = &wave;
+    WaveMixPlay(&params);
+  }
 
-  std::vector<std::uint8_t> shortSamples(1000, 170);
-  std::vector<std::uint8_t> longSamples(40000, 90);
+  char folder[32] = "/tmp/mixcore-sdl-XXXXXX";
+  msg::HWND notify = 0;
+  HMIXSESSION session = nullptr;
+  std::vector<std::uint8_t> shortSamples = std::vector<std::uint8_t>(1000, 170);
+  std::vector<std::uint8_t> longSamples = std::vector<std::uint8_t>(40000, 90);
   MixWave shortWave{};
-  shortWave.header.lpData = reinterpret_cast<char*>(shortSamples.data());
-  shortWave.header.dwBufferLength = static_cast<std::uint32_t>(shortSamples.size());
-  MixWave longWave = shortWave;
-  longWave.header.lpData = reinterpret_cast<char*>(longSamples.data());
-  longWave.header.dwBufferLength = static_cast<std::uint32_t>(longSamples.size());
-  wavemix::RegisterWave(&shortWave);
-  wavemix::RegisterWave(&longWave);
-
+  MixWave longWave{};
   MixPlayParams params{};
-  params.Size = sizeof params;
-  params.Session = session;
-  params.Channel = 3;
-  params.Wave = &shortWave;
-  params.NotifyWindow = notify;
-  WaveMixPlay(&params);
+};
+
+TEST_F(SdlSession, PlaysFlushesDeactivatesAndEndsOnTheDummyDriver) {
+  Play(3, shortWave);
   ASSERT_TRUE(PumpUntil([] { return !g_notices.empty(); }));
   ASSERT_EQ(g_notices.size(), 1u);
   EXPECT_EQ(g_notices[0].first, 3u);
   EXPECT_EQ(g_notices[0].second, reinterpret_cast<msg::LPARAM>(&shortWave));
 
-  params.Channel = 0;
-  params.Wave = &longWave;
-  WaveMixPlay(&params);
-  params.Channel = 1;
-  WaveMixPlay(&params);
+  Play(0, longWave);
+  Play(1, longWave);
   PumpFor(std::chrono::milliseconds(200));
   const std::int32_t before = wavemix::CurrentPosition(session->device, 1);
   EXPECT_GT(before, 0);
@@ -105,10 +121,32 @@ TEST(SdlSession, PlaysFlushesDeactivatesAndEndsOnTheDummyDriver) {
   EXPECT_EQ(wavemix::LiveSession, nullptr);
   EXPECT_EQ(wavemix::DeviceOwner, nullptr);
   EXPECT_EQ(g_notices.size(), 1u);  // flushed and ended requests get none
-  wavemix::UnregisterWave(&shortWave);
-  wavemix::UnregisterWave(&longWave);
-  msg::ResetForTesting();
-  std::filesystem::remove_all(folder);
+}
+
+// Run dry, the device closes its stream towards the system; the next play opens it again at
+// its first block. Every block comes back and every request is told, before and after.
+TEST_F(SdlSession, AQuietSpellClosesTheStreamAndTheNextPlayOpensItAgain) {
+  EXPECT_FALSE(session->device->Streaming()) << "open towards the system with nothing to play";
+  for (int round = 1; round <= 2; ++round) {
+    Play(2, shortWave);
+    EXPECT_TRUE(session->device->Streaming());
+    ASSERT_TRUE(PumpUntil([&] { return g_notices.size() == static_cast<std::size_t>(round); }));
+    EXPECT_EQ(g_notices.back().first, 2u);
+    EXPECT_EQ(g_notices.back().second, reinterpret_cast<msg::LPARAM>(&shortWave));
+    ASSERT_TRUE(PumpUntil([&] { return !session->device->Streaming(); }));
+    EXPECT_EQ(wavemix::PlayingHead, nullptr) << "a block was not handed back";
+    EXPECT_EQ(session->channelTable[2], nullptr);
+  }
+  // A sound longer than the blocks queued ahead, refilled from the pumps until the stream runs
+  // dry and closes, then one more.
+  Play(1, longWave);
+  ASSERT_TRUE(PumpUntil([&] { return session->mixPosition >= 40000; }));
+  ASSERT_TRUE(PumpUntil([&] { return !session->device->Streaming(); }));
+  Play(2, shortWave);
+  ASSERT_TRUE(PumpUntil([] { return g_notices.size() == 4; }));
+  PumpFor(std::chrono::milliseconds(100));
+  EXPECT_EQ(g_notices.size(), 4u) << "one notice a request";
+  EXPECT_EQ(session->channelTable[1], nullptr);
 }
 
 }  // namespace

@@ -109,11 +109,12 @@ TEST_F(SdlDeviceTest, ThePositionAdvancesAndPauseHoldsIt) {
   ASSERT_EQ(waveOutRestart(device), 0u);
   ASSERT_TRUE(DrainUntil([&] { return PositionOf(device) > 0; }));
   ASSERT_EQ(waveOutPause(device), 0u);
-  // What the latest callback took (512 frames at most) is taken but not heard yet.
+  // What the latest callback took (the device buffer, half a block: 1024 frames) is taken but
+  // not heard yet.
   WaveOutPositions both{};
   ASSERT_EQ(waveOutGetPositions(device, &both), 0u);
   EXPECT_GE(static_cast<std::int64_t>(both.consumed), both.audible);
-  EXPECT_LE(static_cast<std::int64_t>(both.consumed) - both.audible, 2 * 512);
+  EXPECT_LE(static_cast<std::int64_t>(both.consumed) - both.audible, 2 * 1024);
   // What SDL had already taken is still heard; then the position stands.
   std::uint32_t held = 0;
   ASSERT_TRUE(DrainUntil([&] {
@@ -146,7 +147,7 @@ TEST_F(SdlDeviceTest, ResetReturnsEveryBlockOnceAndRestartsThePosition) {
   ASSERT_EQ(waveOutGetPositions(device, &both), 0u);
   EXPECT_EQ(both.consumed, 0u);
   EXPECT_LE(both.audible, 0);
-  EXPECT_GE(both.audible, -256);
+  EXPECT_GE(both.audible, -1024);  // one device buffer: half a block
   EXPECT_EQ(waveOutClose(device), 0u) << "nothing queued after a reset";
   device = nullptr;
   // The device is closed: its messages are dropped with it, none reaches the receiver late.
@@ -187,8 +188,36 @@ TEST_F(SdlDeviceTest, AStaleDoneMessageDoesNotMarkABlockWrittenAgain) {
   EXPECT_EQ(waveOutClose(device), 0u);
 }
 
+// Towards the system the stream is open only while there is something to play: it closes
+// once run dry and opens again at the next write. Each block still comes back once, and the
+// position stands while closed and goes on from there.
+TEST_F(SdlDeviceTest, ADryStreamClosesAndTheNextWriteOpensItWhereItStood) {
+  Open(1, 11025);
+  EXPECT_FALSE(device->Streaming());
+  Block a(2048, 1), b(2048, 2), c(1024, 3);
+  Write(a);
+  EXPECT_TRUE(device->Streaming());
+  ASSERT_TRUE(DrainUntil([] { return received.size() == 1; }));
+  ASSERT_TRUE(DrainUntil([&] { return !device->Streaming(); }));
+  EXPECT_EQ(PositionOf(device), 2048u);
+  DrainFor(std::chrono::milliseconds(100));
+  EXPECT_EQ(PositionOf(device), 2048u) << "the position stands while closed";
+
+  Write(b);
+  Write(c);
+  EXPECT_TRUE(device->Streaming());
+  ASSERT_TRUE(DrainUntil([] { return received.size() == 3; }));
+  EXPECT_TRUE(a.Done() && b.Done() && c.Done());
+  ASSERT_TRUE(DrainUntil([&] { return PositionOf(device) == 5120u; }));
+  ASSERT_TRUE(DrainUntil([&] { return !device->Streaming(); }));
+  DrainFor(std::chrono::milliseconds(50));
+  EXPECT_EQ(received.size(), 3u) << "one message a write";
+  EXPECT_EQ(waveOutClose(device), 0u);
+}
+
 // SDL's disk driver writes what the device plays to a file, in real time: a stream kept
-// fed from the block-done messages, as the mixer feeds it, comes out whole and unbroken.
+// fed from the block-done messages, as the mixer feeds it, comes out whole and unbroken, in
+// signed 16-bit samples.
 TEST(SdlDiskDevice, AStreamRefilledFromItsMessagesPlaysWithoutGaps) {
   const std::string raw = std::string(BRANDEL_BIN_DIR) + "/../tests/sdl-disk-output.raw";
   setenv("SDL_AUDIODRIVER", "disk", 1);
@@ -231,13 +260,21 @@ TEST(SdlDiskDevice, AStreamRefilledFromItsMessagesPlaysWithoutGaps) {
   backend.reset();
   setenv("SDL_AUDIODRIVER", "dummy", 1);
 
+  // SDL gets each byte b as the 16-bit sample (b - 128) * 256, silence as 0.
+  std::vector<std::int16_t> wide(kTotal);
+  for (std::size_t i = 0; i < kTotal; ++i)
+    wide[i] = static_cast<std::int16_t>((static_cast<std::uint8_t>(expected[i]) - 128) * 256);
+  const std::string samples(reinterpret_cast<const char*>(wide.data()), 2 * kTotal);
   std::ifstream in(raw, std::ios::binary);
   const std::string played((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const std::size_t start = played.find(std::string(expected.begin(), expected.begin() + 64));
+  const std::size_t start = played.find(samples.substr(0, 128));
   ASSERT_NE(start, std::string::npos) << "the stream never started";
-  ASSERT_GE(played.size(), start + kTotal);
-  EXPECT_EQ(played.compare(start, kTotal, expected.data(), kTotal), 0) << "a gap or a wrong byte";
-  EXPECT_EQ(played.find_first_not_of('\x80'), start) << "silence before the first block only";
+  ASSERT_GE(played.size(), start + samples.size());
+  EXPECT_EQ(played.compare(start, samples.size(), samples), 0) << "a gap or a wrong sample";
+  EXPECT_EQ(played.substr(0, start).find_first_not_of('\0'), std::string::npos)
+      << "silence before the first block only";
+  EXPECT_EQ(played.find_first_not_of('\0', start + samples.size()), std::string::npos)
+      << "silence after the last block only";
   std::remove(raw.c_str());
 }
 
