@@ -29,7 +29,14 @@ if command -v ccache >/dev/null && [ -z "${CCACHE_DIR:-}" ]; then
   CCACHE_DIR=$(ccache -k cache_dir)
   export CCACHE_DIR
 fi
-(cd "$stage/src" && BRANDEL_CMAKE_FLAGS="${3:-}" dpkg-buildpackage -b --no-sign -j"$jobs")
+log=$stage/build.log
+echo "build-packages: dpkg-buildpackage -b in $stage/src (log: $log)"
+if ! (cd "$stage/src" && BRANDEL_CMAKE_FLAGS="${3:-}" dpkg-buildpackage -b --no-sign -j"$jobs") \
+  >"$log" 2>&1; then
+  tail -n 60 "$log"
+  echo "build-packages: dpkg-buildpackage failed; the whole log is $log" >&2
+  exit 1
+fi
 
 rm -f "$build"/{brandel2,libwavemix1,libwavemix-dev,wavemix-tools}_*.deb
 mv "$stage"/*.deb "$build/"
