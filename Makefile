@@ -27,7 +27,7 @@ run: build
 	fi
 	$(BUILD)/bin/brandel2
 
-test: build
+test: build package
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 # Installs the built tree under $(PREFIX): bin/brandel2, share/brandel2, the launcher, icons and
@@ -35,9 +35,10 @@ test: build
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
-# The game as a Debian package: $(BUILD)/brandel2_<version>_<arch>.deb.
-package: build
-	cd $(BUILD) && cpack -G DEB
+# The Debian packages, built by dpkg-buildpackage: $(BUILD)/brandel2_<version>_<arch>.deb, and
+# libwavemix1, libwavemix-dev and wavemix-tools likewise.
+package: deps
+	./scripts/build-packages.sh $(BUILD) $(JOBS) "$(CMAKE_FLAGS)"
 
 # The same tests under AddressSanitizer + UndefinedBehaviorSanitizer.
 test-asan: deps

@@ -5,8 +5,11 @@
 # page. The play record of an installed game lives in the player's data folder; the copy here
 # is the fresh record its first start begins from.
 set(BRANDEL_SHARE_DIR share/brandel2)
+# games/ in the Debian package, as Debian places games; the files stay in share/brandel2, which
+# the program finds beside either folder.
+set(BRANDEL_GAME_BINDIR bin CACHE STRING "Where the game's program is installed, below the prefix")
 
-install(TARGETS brandel2 RUNTIME DESTINATION bin COMPONENT game)
+install(TARGETS brandel2 RUNTIME DESTINATION ${BRANDEL_GAME_BINDIR} COMPONENT game)
 
 install(DIRECTORY ${BRANDEL_BIN_DIR}/cg DESTINATION ${BRANDEL_SHARE_DIR} COMPONENT game
         FILES_MATCHING PATTERN "*.bmp")

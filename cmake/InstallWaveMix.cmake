@@ -6,7 +6,8 @@ include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 set(WAVEMIX_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/WaveMix)
-set(WAVEMIX_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/wavemix)
+set(WAVEMIX_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/wavemix
+    CACHE STRING "Where the reference and the example are installed, below the prefix")
 get_target_property(WAVEMIX_VERSION wavemix_shared VERSION)
 
 install(TARGETS wavemix_shared EXPORT WaveMixTargets

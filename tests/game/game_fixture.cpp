@@ -83,7 +83,8 @@ bool MakeReadOnly(const std::string& folder) {
 void MakeWritable(const std::string& folder) {
   if (::geteuid() == 0) {
     const std::string command = "chattr -i '" + folder + "' 2>/dev/null";
-    (void)std::system(command.c_str());
+    // A missing chattr or an unset flag leaves nothing to undo.
+    [[maybe_unused]] const int status = std::system(command.c_str());
   }
   ::chmod(folder.c_str(), 0755);
 }
