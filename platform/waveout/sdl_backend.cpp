@@ -55,7 +55,12 @@ class SdlDevice final : public WaveOutDevice {
  public:
   SdlDevice(const PCMWAVEFORMAT& openFormat, msg::HWND window, std::string name)
       : WaveOutDevice(openFormat, window), name_(std::move(name)) {
-    stream.NotifyWhenIdle(openFormat.nAvgBytesPerSec * kIdleMs / 1000, [this] { Close(); });
+    // SDL's disk driver starts its file afresh at every opening: closing it on a quiet spell
+    // would throw away what was written, and there is no server to spare.
+    const char* driver = SDL_GetCurrentAudioDriver();
+    if (driver == nullptr || std::strcmp(driver, "disk") != 0) {
+      stream.NotifyWhenIdle(openFormat.nAvgBytesPerSec * kIdleMs / 1000, [this] { Close(); });
+    }
   }
 
   ~SdlDevice() override { Close(); }

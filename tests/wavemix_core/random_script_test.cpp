@@ -109,13 +109,18 @@ class RandomScriptTest : public MixerTest, public ::testing::WithParamInterface<
     while (msg::HasPostedMessages()) msg::DispatchPostedMessages();
   }
 
-  // What SDL was handed since the device was opened; the disk driver starts its file afresh
-  // at every opening.
+  // What SDL was handed since the device was opened (the disk driver starts its file afresh
+  // at every opening), back in the mixer's 8 bits from the 16 the output widens them to.
   void CollectReceived() {
     if (!Sdl()) return;
     std::ifstream in(raw_, std::ios::binary);
-    received_.insert(received_.end(), std::istreambuf_iterator<char>(in),
-                     std::istreambuf_iterator<char>());
+    const std::vector<char> wide{std::istreambuf_iterator<char>(in),
+                                 std::istreambuf_iterator<char>()};
+    for (std::size_t i = 0; i + 1 < wide.size(); i += 2) {
+      const auto sample = static_cast<std::int16_t>(static_cast<std::uint8_t>(wide[i]) |
+                                                    static_cast<std::uint8_t>(wide[i + 1]) << 8);
+      received_.push_back(static_cast<std::uint8_t>(sample / 256 + 128));
+    }
   }
   const std::vector<std::uint8_t>& Received() const { return Sdl() ? received_ : Recording(); }
 
