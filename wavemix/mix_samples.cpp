@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The inner loop: sources add around the silence value 128 at full level and the total is
 // clipped once. One source is a plain copy. With gains, each source is scaled before the
-// sum, which is rounded and clipped once.
+// sum, which is rounded and clipped once; one gain for all is applied to the sum.
 #include <cstring>
 
 #include "wavemix/internal.h"
@@ -121,14 +121,75 @@ int MixScaledVector(std::uint8_t* destination, const std::uint8_t* const* source
 }
 #endif
 
+// One gain for every source and side (a master volume alone): the plain sum scaled once,
+// which rounds exactly as scaling each source does, since the rounding comes after the sum.
+bool OneGain(const std::int16_t* const* gains, int sourceCount) {
+  const std::int16_t gain = gains[0][0];
+  for (int j = 0; j < sourceCount; ++j) {
+    if (gains[j][0] != gain || gains[j][1] != gain) return false;
+  }
+  return true;
+}
+
+void MixOneGainScalar(std::uint8_t* destination, const std::uint8_t* const* sources,
+                      std::int32_t gain, int from, int to, int sourceCount) {
+  for (int i = from; i < to; ++i) {
+    std::int32_t sum = 0;
+    for (int j = 0; j < sourceCount; ++j) sum += sources[j][i] - 128;
+    const std::int32_t total = 128 + ((sum * gain + (1 << (GainShift - 1))) >> GainShift);
+    destination[i] = static_cast<std::uint8_t>(total < 0 ? 0 : (total > 255 ? 255 : total));
+  }
+}
+
+#if defined(__SSE2__)
+// The sum in 16-bit lanes as MixVector forms it, moved up so that the high half of its product
+// with the gain is sum × gain >> GainShift; the low half's top bit is the rounding half's carry.
+int MixOneGainVector(std::uint8_t* destination, const std::uint8_t* const* sources,
+                     std::int16_t gain, int count, int sourceCount) {
+  static_assert(GainShift <= 16 && (MixChannelCount * 128) << (16 - GainShift) <= 32767);
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i bias = _mm_set1_epi16(static_cast<short>(128 * sourceCount));
+  const __m128i gains = _mm_set1_epi16(gain);
+  const __m128i silence = _mm_set1_epi16(128);
+  const auto scale = [&](__m128i sum) {
+    const __m128i raised = _mm_slli_epi16(sum, 16 - GainShift);
+    const __m128i carry = _mm_srli_epi16(_mm_mullo_epi16(raised, gains), 15);
+    return _mm_add_epi16(_mm_add_epi16(_mm_mulhi_epi16(raised, gains), carry), silence);
+  };
+  int i = 0;
+  for (; i + 16 <= count; i += 16) {
+    __m128i low = _mm_setzero_si128();
+    __m128i high = _mm_setzero_si128();
+    for (int j = 0; j < sourceCount; ++j) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sources[j] + i));
+      low = _mm_add_epi16(low, _mm_unpacklo_epi8(bytes, zero));
+      high = _mm_add_epi16(high, _mm_unpackhi_epi8(bytes, zero));
+    }
+    _mm_storeu_si128(
+        reinterpret_cast<__m128i*>(destination + i),
+        _mm_packus_epi16(scale(_mm_sub_epi16(low, bias)), scale(_mm_sub_epi16(high, bias))));
+  }
+  return i;
+}
+#endif
+
 }  // namespace
 
 void MixScaledSamples(std::uint8_t* destination, const std::uint8_t* const* sources,
                       const std::int16_t* const* gains, std::uint16_t count, int sourceCount,
                       bool rightFirst) {
+  int done = 0;
+  if (OneGain(gains, sourceCount)) {
+#if defined(__SSE2__)
+    if (sourceCount <= MixChannelCount) {
+      done = MixOneGainVector(destination, sources, gains[0][0], count, sourceCount);
+    }
+#endif
+    MixOneGainScalar(destination, sources, gains[0][0], done, count, sourceCount);
+    return;
+  }
   const ScaledBias bias = BiasOf(gains, sourceCount);
   const int firstSide = rightFirst ? 1 : 0;
-  int done = 0;
 #if defined(__SSE2__)
   if (sourceCount <= MixChannelCount) {
     done = MixScaledVector(destination, sources, gains, bias, count, sourceCount, firstSide);
@@ -137,8 +198,8 @@ void MixScaledSamples(std::uint8_t* destination, const std::uint8_t* const* sour
   MixScaledScalar(destination, sources, gains, bias, done, count, sourceCount, firstSide);
 }
 
-void MixSamples(std::uint8_t* destination, const std::uint8_t* const* sources,
-                std::uint16_t count, int sourceCount) {
+void MixSamples(std::uint8_t* destination, const std::uint8_t* const* sources, std::uint16_t count,
+                int sourceCount) {
   if (sourceCount == 1) {
     std::memmove(destination, sources[0], count);
     return;

@@ -88,6 +88,22 @@ TEST_F(LevelsStatusTest, VolumeAndPanScaleEachChannelFromTheNextBlock) {
   }
   EXPECT_EQ(Heard(from, count), expected);
 
+  // A master volume alone, eight loud channels clipping: the same rounding of the scaled sum.
+  WaveMixEndSession(session_);
+  Start();
+  WaveMixSetMasterVolume(session_, 37);
+  const std::int32_t gain = session_->levels.gain[0][0];
+  const std::size_t start = Recording().size();
+  for (int c = 0; c < 8; ++c) Play(c, *waves[c], c < 7 ? MixPlayWait : 0, MixLoopForever);
+  Advance(400);
+  std::vector<std::uint8_t> master(4000);
+  for (std::size_t i = 0; i < master.size(); ++i) {
+    std::int32_t sum = 0;
+    for (const auto& wave : waves) sum += wave->samples()[i % wave->samples().size()] - 128;
+    master[i] = static_cast<std::uint8_t>(std::clamp(128 + ((sum * gain + 8192) >> 14), 0, 255));
+  }
+  EXPECT_EQ(Heard(start, master.size()), master);
+
   // The component's properties are the same settings.
   WaveMixEndSession(session_);
   TWaveMix mix;
