@@ -24,21 +24,28 @@ void MixScalar(std::uint8_t* destination, const std::uint8_t* const* sources, in
 }
 
 #if defined(__SSE2__)
+// Bytes i to i + 15 of every source, summed raw in 16-bit lanes (eight sources stay within).
+inline void SumBytes(const std::uint8_t* const* sources, int i, int sourceCount, __m128i& low,
+                     __m128i& high) {
+  const __m128i zero = _mm_setzero_si128();
+  low = zero;
+  high = zero;
+  for (int j = 0; j < sourceCount; ++j) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sources[j] + i));
+    low = _mm_add_epi16(low, _mm_unpacklo_epi8(bytes, zero));
+    high = _mm_add_epi16(high, _mm_unpackhi_epi8(bytes, zero));
+  }
+}
+
 // 16 bytes at a time in 16-bit lanes: sum of the raw bytes minus 128 per extra source, then
 // the saturating pack to unsigned bytes is the clip. Eight sources stay within int16.
 int MixVector(std::uint8_t* destination, const std::uint8_t* const* sources, int count,
               int sourceCount) {
-  const __m128i zero = _mm_setzero_si128();
   const __m128i bias = _mm_set1_epi16(static_cast<short>(128 * (sourceCount - 1)));
   int i = 0;
   for (; i + 16 <= count; i += 16) {
-    __m128i low = _mm_setzero_si128();
-    __m128i high = _mm_setzero_si128();
-    for (int j = 0; j < sourceCount; ++j) {
-      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sources[j] + i));
-      low = _mm_add_epi16(low, _mm_unpacklo_epi8(bytes, zero));
-      high = _mm_add_epi16(high, _mm_unpackhi_epi8(bytes, zero));
-    }
+    __m128i low, high;
+    SumBytes(sources, i, sourceCount, low, high);
     low = _mm_sub_epi16(low, bias);
     high = _mm_sub_epi16(high, bias);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(destination + i), _mm_packus_epi16(low, high));
@@ -147,7 +154,6 @@ void MixOneGainScalar(std::uint8_t* destination, const std::uint8_t* const* sour
 int MixOneGainVector(std::uint8_t* destination, const std::uint8_t* const* sources,
                      std::int16_t gain, int count, int sourceCount) {
   static_assert(GainShift <= 16 && (MixChannelCount * 128) << (16 - GainShift) <= 32767);
-  const __m128i zero = _mm_setzero_si128();
   const __m128i bias = _mm_set1_epi16(static_cast<short>(128 * sourceCount));
   const __m128i gains = _mm_set1_epi16(gain);
   const __m128i silence = _mm_set1_epi16(128);
@@ -158,13 +164,8 @@ int MixOneGainVector(std::uint8_t* destination, const std::uint8_t* const* sourc
   };
   int i = 0;
   for (; i + 16 <= count; i += 16) {
-    __m128i low = _mm_setzero_si128();
-    __m128i high = _mm_setzero_si128();
-    for (int j = 0; j < sourceCount; ++j) {
-      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sources[j] + i));
-      low = _mm_add_epi16(low, _mm_unpacklo_epi8(bytes, zero));
-      high = _mm_add_epi16(high, _mm_unpackhi_epi8(bytes, zero));
-    }
+    __m128i low, high;
+    SumBytes(sources, i, sourceCount, low, high);
     _mm_storeu_si128(
         reinterpret_cast<__m128i*>(destination + i),
         _mm_packus_epi16(scale(_mm_sub_epi16(low, bias)), scale(_mm_sub_epi16(high, bias))));
