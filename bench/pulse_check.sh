@@ -10,7 +10,7 @@
 #   - presses through the game's window (build/bin/play-presses): the delay from each press after
 #     quiet to its button and attack sounds;
 #   - the game's and the server's share of a core with the game idle on its title screen (beside
-#     the server alone) and while the music plays.
+#     the server alone), while pressing and while the music plays.
 # The game runs on SDL's default driver, as it does on a desktop. A check, not a test: it
 # depends on scheduling.
 #
@@ -173,10 +173,14 @@ for server in "${servers[@]}"; do
 
   # Presses through the game's window.
   start_recording "$out/presses.raw"
+  before=$(server_ticks)
+  started=$(now)
   game "$build/bin/play-presses" presses "$out" >"$out/presses.txt"
+  pressing=$(share $(($(server_ticks) - before)) "$(elapsed "$started" "$(now)")")
   sleep 0.5
   stop_helpers
   grep -v '^press ' "$out/presses.txt" | sed 's/^/  /'
+  echo "  the server while pressing: $pressing %"
   python3 "$here/pulse_check.py" presses "$out" "$out/presses.raw"
 
   # The finale's music: once as it is, then three times with two busy loops.

@@ -26,14 +26,12 @@ namespace {
 constexpr const char* kOnlyDefaultDeviceName = "System audio output device";
 constexpr const char* kDefaultOutputName = "Default output";
 
-// The device buffer: half the longest block the caller prepared, within 23 to 93 ms. Short
-// blocks ask for a short latency; long ones already put several blocks between a request and
-// its sound, and a long buffer spares the sound server short cycles (a server asked for
-// quarter-buffer periods runs the whole desktop's graph at them).
-std::uint16_t DeviceBufferFrames(std::uint32_t rate, std::uint32_t longestBlockFrames) {
-  const std::uint32_t shortest = rate * 23 / 1000, longest = rate * 93 / 1000;
-  const std::uint32_t wanted =
-      std::clamp(longestBlockFrames == 0 ? longest : longestBlockFrames / 2, shortest, longest);
+// The device buffer: the longest power of two within 24 ms (256 frames at 11025 Hz). SDL opens a
+// device paused and its thread may hand the server one whole buffer of silence before the
+// first block is let through; a short buffer keeps that within a press's latency. The stream
+// is open only while something sounds, so its short period costs the server nothing idle.
+std::uint16_t DeviceBufferFrames(std::uint32_t rate) {
+  const std::uint32_t wanted = rate * 24 / 1000;
   std::uint32_t frames = 64;
   while (frames * 2 <= wanted && frames < 16384) frames *= 2;
   return static_cast<std::uint16_t>(frames);
@@ -70,14 +68,6 @@ class SdlDevice final : public WaveOutDevice {
     if (!OpenPaused()) return false;
     Close();
     return true;
-  }
-
-  MMRESULT Prepare(WAVEHDR* header) override {
-    const MMRESULT result = stream.Prepare(header);
-    if (result == MMSYSERR_NOERROR) {
-      longestBlock_ = std::max(longestBlock_, header->dwBufferLength / format.nBlockAlign);
-    }
-    return result;
   }
 
   // A device that cannot be opened again refuses the block.
@@ -129,13 +119,13 @@ class SdlDevice final : public WaveOutDevice {
   }
 
   // SDL starts a device paused, playing silence: the caller unpauses it once the first block
-  // is queued, so the first buffer holds it.
+  // is queued, so the first buffer holds it unless SDL's thread was quicker.
   bool OpenPaused() {
     SDL_AudioSpec want{};
     want.freq = static_cast<int>(format.nSamplesPerSec);
     want.format = AUDIO_S16SYS;
     want.channels = static_cast<Uint8>(format.nChannels);
-    want.samples = DeviceBufferFrames(format.nSamplesPerSec, longestBlock_);
+    want.samples = DeviceBufferFrames(format.nSamplesPerSec);
     want.callback = &SdlDevice::Callback;
     want.userdata = this;
     SDL_AudioSpec got{};
@@ -155,8 +145,7 @@ class SdlDevice final : public WaveOutDevice {
     id_ = 0;
   }
 
-  const std::string name_;          // empty: the default device
-  std::uint32_t longestBlock_ = 0;  // frames
+  const std::string name_;  // empty: the default device
   SDL_AudioDeviceID id_ = 0;
   std::uint32_t leadIn_ = 0;  // samples of silence still to come; SDL's thread while open
 };

@@ -109,12 +109,12 @@ TEST_F(SdlDeviceTest, ThePositionAdvancesAndPauseHoldsIt) {
   ASSERT_EQ(waveOutRestart(device), 0u);
   ASSERT_TRUE(DrainUntil([&] { return PositionOf(device) > 0; }));
   ASSERT_EQ(waveOutPause(device), 0u);
-  // What the latest callback took (the device buffer, half a block: 1024 frames) is taken but
-  // not heard yet.
+  // What the latest callback took (the device buffer: 512 frames, 23 ms) is taken but not
+  // heard yet.
   WaveOutPositions both{};
   ASSERT_EQ(waveOutGetPositions(device, &both), 0u);
   EXPECT_GE(static_cast<std::int64_t>(both.consumed), both.audible);
-  EXPECT_LE(static_cast<std::int64_t>(both.consumed) - both.audible, 2 * 1024);
+  EXPECT_LE(static_cast<std::int64_t>(both.consumed) - both.audible, 2 * 512);
   // What SDL had already taken is still heard; then the position stands.
   std::uint32_t held = 0;
   ASSERT_TRUE(DrainUntil([&] {
@@ -147,7 +147,7 @@ TEST_F(SdlDeviceTest, ResetReturnsEveryBlockOnceAndRestartsThePosition) {
   ASSERT_EQ(waveOutGetPositions(device, &both), 0u);
   EXPECT_EQ(both.consumed, 0u);
   EXPECT_LE(both.audible, 0);
-  EXPECT_GE(both.audible, -1024);  // one device buffer: half a block
+  EXPECT_GE(both.audible, -256);  // one device buffer, 23 ms
   EXPECT_EQ(waveOutClose(device), 0u) << "nothing queued after a reset";
   device = nullptr;
   // The device is closed: its messages are dropped with it, none reaches the receiver late.
