@@ -8,6 +8,7 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#include <tmmintrin.h>
 #endif
 
 namespace wavemix {
@@ -149,29 +150,28 @@ void MixOneGainScalar(std::uint8_t* destination, const std::uint8_t* const* sour
 }
 
 #if defined(__SSE2__)
-// The sum in 16-bit lanes as MixVector forms it, moved up so that the high half of its product
-// with the gain is sum × gain >> GainShift; the low half's top bit is the rounding half's carry.
-int MixOneGainVector(std::uint8_t* destination, const std::uint8_t* const* sources,
-                     std::int16_t gain, int count, int sourceCount) {
-  static_assert(GainShift <= 16 && (MixChannelCount * 128) << (16 - GainShift) <= 32767);
+// One multiply per lane does the scaling and its rounding: pmulhrsw gives (a × b + 2^14) >> 15,
+// which for b = 2 × gain is (sum × gain + 2^13) >> 14. SSSE3, so chosen at run time.
+__attribute__((target("ssse3"))) int MixOneGainVector(std::uint8_t* destination,
+                                                      const std::uint8_t* const* sources,
+                                                      std::int16_t gain, int count,
+                                                      int sourceCount) {
+  static_assert(GainShift == 14);
   const __m128i bias = _mm_set1_epi16(static_cast<short>(128 * sourceCount));
-  const __m128i gains = _mm_set1_epi16(gain);
+  const __m128i doubled = _mm_set1_epi16(static_cast<short>(2 * gain));
   const __m128i silence = _mm_set1_epi16(128);
-  const auto scale = [&](__m128i sum) {
-    const __m128i raised = _mm_slli_epi16(sum, 16 - GainShift);
-    const __m128i carry = _mm_srli_epi16(_mm_mullo_epi16(raised, gains), 15);
-    return _mm_add_epi16(_mm_add_epi16(_mm_mulhi_epi16(raised, gains), carry), silence);
-  };
   int i = 0;
   for (; i + 16 <= count; i += 16) {
     __m128i low, high;
     SumBytes(sources, i, sourceCount, low, high);
-    _mm_storeu_si128(
-        reinterpret_cast<__m128i*>(destination + i),
-        _mm_packus_epi16(scale(_mm_sub_epi16(low, bias)), scale(_mm_sub_epi16(high, bias))));
+    low = _mm_add_epi16(_mm_mulhrs_epi16(_mm_sub_epi16(low, bias), doubled), silence);
+    high = _mm_add_epi16(_mm_mulhrs_epi16(_mm_sub_epi16(high, bias), doubled), silence);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(destination + i), _mm_packus_epi16(low, high));
   }
   return i;
 }
+
+const bool kHasSsse3 = __builtin_cpu_supports("ssse3");
 #endif
 
 }  // namespace
@@ -182,7 +182,8 @@ void MixScaledSamples(std::uint8_t* destination, const std::uint8_t* const* sour
   int done = 0;
   if (OneGain(gains, sourceCount)) {
 #if defined(__SSE2__)
-    if (sourceCount <= MixChannelCount) {
+    // 2 × gain fits a lane: a full gain for all never comes here (that is the plain sum).
+    if (kHasSsse3 && sourceCount <= MixChannelCount && gains[0][0] < FullGain) {
       done = MixOneGainVector(destination, sources, gains[0][0], count, sourceCount);
     }
 #endif
