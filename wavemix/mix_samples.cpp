@@ -171,7 +171,12 @@ __attribute__((target("ssse3"))) int MixOneGainVector(std::uint8_t* destination,
   return i;
 }
 
-const bool kHasSsse3 = __builtin_cpu_supports("ssse3");
+// Read at load time: the detection itself may not have run yet, so it is asked for first.
+bool HasSsse3() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("ssse3");
+}
+const bool kHasSsse3 = HasSsse3();
 #endif
 
 }  // namespace
