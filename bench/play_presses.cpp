@@ -7,10 +7,11 @@
 //   presses DIR    walks the story to its first battle and waits for quiet; then 8 presses of
 //                  attack and magic, each after 3 s of quiet, a series of 10 at 150 ms, and 4
 //                  more while the finale's music starts and plays. Prints
-//                  "press T" for each (T: CLOCK_MONOTONIC seconds, taken just before the click)
-//                  and the process's share of a core while pressing; writes the mixer's converted
-//                  button and attack waves (8-bit, the output format) to DIR/button.raw and
-//                  DIR/attack.raw.
+//                  "press T" for each (T: CLOCK_MONOTONIC seconds, taken just before the click),
+//                  the process's share of a core while pressing and SDL's audio driver; writes
+//                  the mixer's converted button and attack waves (8-bit, the output format) to
+//                  DIR/button.raw and DIR/attack.raw.
+#include <SDL2/SDL.h>
 #include <sys/resource.h>
 
 #include <QApplication>
@@ -103,6 +104,8 @@ int Presses(brandel::TForm1& form, const std::string& dir) {
     RunFor(1000);
   });
   std::printf("game while pressing: %.1f %% of a core\n", share);
+  const char* driver = SDL_GetCurrentAudioDriver();
+  std::printf("the game's SDL audio driver: %s\n", driver != nullptr ? driver : "none");
   return 0;
 }
 

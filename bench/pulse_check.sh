@@ -11,8 +11,8 @@
 #     quiet to its button and attack sounds;
 #   - the game's and the server's share of a core with the game idle on its title screen (beside
 #     the server alone), while pressing and while the music plays.
-# The game runs on SDL's default driver, as it does on a desktop. A check, not a test: it
-# depends on scheduling.
+# The game chooses its SDL driver itself, as it does on a desktop (PipeWire's own protocol on
+# PipeWire), and the check names it. A check, not a test: it depends on scheduling.
 #
 # usage: bench/pulse_check.sh [BUILD_DIR [SERVER...]]   (default: build pulseaudio pipewire)
 # With PULSE_CHECK_KEEP=FOLDER the recordings are kept there.

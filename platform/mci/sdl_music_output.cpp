@@ -17,8 +17,14 @@ namespace {
 // The callback's period, and with SDL's PulseAudio driver all the buffering there is between
 // the synthesizer and the sound server: 186 ms at 44100 Hz rides out a loaded desktop (46 and
 // 93 ms still broke up with two busy loops on a busy machine). The music is no cue to a press:
-// a later start does not matter, a gap does.
-constexpr Uint16 kBufferFrames = 8192;
+// a later start does not matter, a gap does. SDL's PipeWire driver calls back from its own
+// loop as the server's cycles take buffers: while another client held the graph at 5.3 ms
+// cycles, 186 ms at once (up to 9 ms of synthesis) and 23 ms at a time both left gaps of a
+// cycle or three under load; 93 ms at a time left none.
+Uint16 BufferFrames() {
+  const char* driver = SDL_GetCurrentAudioDriver();
+  return driver != nullptr && std::string(driver) == "pipewire" ? 4096 : 8192;
+}
 // Silence ahead of the first note: a server that mixes a new stream in ahead of its clock may
 // cut the first milliseconds of it, and these should not be the music's.
 constexpr double kLeadInSeconds = 0.02;
@@ -47,7 +53,7 @@ class SdlMusicOutput final : public AudioOutput {
     want.freq = static_cast<int>(std::lround(sampleRate));
     want.format = AUDIO_S16SYS;
     want.channels = 2;
-    want.samples = kBufferFrames;
+    want.samples = BufferFrames();
     want.callback = &SdlMusicOutput::Callback;
     want.userdata = this;
     SDL_AudioSpec got{};

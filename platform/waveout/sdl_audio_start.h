@@ -12,6 +12,9 @@ namespace wo {
 //  - Unless SDL_AUDIODRIVER chooses, the sound-server driver is tried only when a PulseAudio
 //    (or PipeWire) server can be listening: PULSE_SERVER is set, or its socket exists. Tried in
 //    vain, the server's client library leaves a folder in /tmp and a link in ~/.config behind.
+//  - Unless SDL_AUDIODRIVER chooses, SDL's PipeWire driver comes first where PipeWire plays the
+//    desktop's sound (its socket is there and SDL finds an output on it): streams open faster
+//    than through its PulseAudio server and start with the first sound.
 // True when SDL's audio is up; pair it with SDL_QuitSubSystem(SDL_INIT_AUDIO).
 bool StartSdlAudio();
 

@@ -27,9 +27,9 @@ constexpr const char* kOnlyDefaultDeviceName = "System audio output device";
 constexpr const char* kDefaultOutputName = "Default output";
 
 // The device buffer: the longest power of two within 24 ms (256 frames at 11025 Hz). SDL opens a
-// device paused and its thread may hand the server one whole buffer of silence before the
-// first block is let through; a short buffer keeps that within a press's latency. The stream
-// is open only while something sounds, so its short period costs the server nothing idle.
+// device paused, and on its PulseAudio driver its thread may hand the server one whole buffer
+// of silence before the first block is let through; a short buffer keeps that within a press's
+// latency. The stream is open only while something sounds, so its period costs nothing idle.
 std::uint16_t DeviceBufferFrames(std::uint32_t rate) {
   const std::uint32_t wanted = rate * 24 / 1000;
   std::uint32_t frames = 64;
@@ -40,9 +40,10 @@ std::uint16_t DeviceBufferFrames(std::uint32_t rate) {
 // How long the stream stays open towards the server once the queue has run dry: long
 // enough for what SDL and the server still hold to be heard.
 constexpr std::uint32_t kIdleMs = 300;
-// Silence ahead of the first block of a newly opened stream: a server that mixes a new
-// stream in ahead of its clock may cut its first milliseconds, and these should be silence.
-constexpr std::uint32_t kLeadInMs = 15;
+// Silence ahead of the first block of a newly opened stream: a server may cut the first
+// milliseconds of a new stream (PulseAudio up to 5.8 ms, PipeWire's own protocol up to 5.2),
+// and these should be silence.
+constexpr std::uint32_t kLeadInMs = 8;
 
 // Towards the server the stream is open only while there is something to play: it opens
 // once blocks are queued and not paused after a quiet spell, so that its first buffer already

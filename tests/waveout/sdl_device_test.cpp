@@ -3,7 +3,13 @@
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -290,6 +296,35 @@ TEST(SdlAudioStart, LeavesTheSignalsAlone) {
     EXPECT_EQ(now.sa_handler, SIG_DFL) << "SDL took signal " << signal;
   }
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+// A PipeWire socket left behind with nothing listening: the start falls back to SDL's usual
+// drivers, still without the sound-server one when no such server can listen.
+TEST(SdlAudioStart, AStalePipeWireSocketFallsBackToTheUsualDrivers) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process: the choice is made once
+  char folder[] = "/tmp/sdl-start-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::string socketPath = std::string(folder) + "/pipewire-0";
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
+  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ::close(fd);  // the file stays, nobody listens
+  auto start = [&] {
+    for (const char* name : {"SDL_AUDIODRIVER", "PULSE_SERVER", "PIPEWIRE_REMOTE"}) unsetenv(name);
+    setenv("XDG_RUNTIME_DIR", folder, 1);
+    const bool started = wo::StartSdlAudio();
+    const char* hint = SDL_GetHint(SDL_HINT_AUDIODRIVER);
+    const char* driver = started ? SDL_GetCurrentAudioDriver() : "";
+    std::fprintf(stderr, "hint %s, driver %s\n", hint ? hint : "(none)", driver);
+    const bool usual = hint != nullptr && std::strstr(hint, "pulseaudio") == nullptr &&
+                       std::strcmp(hint, "pipewire") != 0 && std::strcmp(driver, "pipewire") != 0;
+    std::exit(usual ? 0 : 1);
+  };
+  EXPECT_EXIT(start(), ::testing::ExitedWithCode(0), "hint [^ ]*alsa");
+  std::remove(socketPath.c_str());
+  ::rmdir(folder);
 }
 
 }  // namespace
