@@ -66,7 +66,7 @@ std::string DriversWithoutSoundServer() {
 // Where PipeWire plays the desktop's sound, SDL's own PipeWire driver rather than the
 // PulseAudio one SDL 2.26 tries first. Through pipewire-pulse a stream opens in 12 to 32 ms,
 // and SDL's thread, started paused, often sends a whole buffer of silence before the first
-// sound is let through (23 ms more); natively a stream opens in 8 to 14 ms and the server's
+// sound is let through (23 ms more); natively a stream opens in 8 to 15 ms and the server's
 // cycle asks for the first buffer only once the stream plays. PipeWire counts as playing the
 // sound when its socket is there and SDL finds an output on it: a PipeWire that only carries
 // video (beside PulseAudio) lists none, and SDL's usual order is kept.
